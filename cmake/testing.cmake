@@ -1,0 +1,25 @@
+# kub_add_unit_test(NAME SOURCES... [LIBS libs...])
+# One test executable per group of related tests; natively it runs under the sanitizers, in the
+# Windows tree under Wine, sharing one Wine session (prefix, wineserver, Xvfb) set up by a fixture.
+enable_testing()
+
+if(KUB_WINDOWS)
+  set(KUB_WINE_ROOT "${CMAKE_BINARY_DIR}/wine")
+  set(CMAKE_CROSSCOMPILING_EMULATOR "${PROJECT_SOURCE_DIR}/cmake/wine-run.sh;${KUB_WINE_ROOT}")
+  add_test(NAME wine_session_start
+           COMMAND ${PROJECT_SOURCE_DIR}/cmake/wine-session.sh start ${KUB_WINE_ROOT})
+  set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
+  add_test(NAME wine_session_stop
+           COMMAND ${PROJECT_SOURCE_DIR}/cmake/wine-session.sh stop ${KUB_WINE_ROOT})
+  set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine)
+endif()
+
+function(kub_add_unit_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES} ${ARG_UNPARSED_ARGUMENTS})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} kub_flags GTest::gtest_main GTest::gmock)
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+  if(KUB_WINDOWS)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine RUN_SERIAL ON)
+  endif()
+endfunction()

@@ -1,0 +1,5 @@
+#pragma once
+// The operating-system layer: the only door from portable code to the system. Each header below
+// declares plain functions; common/os/win32 and common/os/posix implement them, chosen at build
+// time. Wide text crosses this boundary as char16_t.
+#include "common/os/os_process.h"
