@@ -2,6 +2,7 @@
 // The process-wide error and exit-code state. Only out-of-memory and a user break are raised,
 // as KUB_EXIT; every other failure is a return value. Entry points catch KUB_EXIT and turn it
 // back into a result code, so it never crosses into a caller outside this code.
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -40,6 +41,20 @@ struct ErrorStateData {
     std::uint32_t pause_ms = 0;  // sleep of the periodic check; 0 unless set
 };
 
+// One report handed to the message sink. The texts are only valid during the sink call.
+struct MessageRecord {
+    int id = 0;
+    std::u16string_view text1;
+    std::u16string_view text2;
+};
+
+// Receives every report. Both deliverables keep the default sink, which does nothing: the
+// messages exist for the codes they set. Tests install their own to observe reports.
+using ReportSink = void (*)(const MessageRecord& message);
+
+// Longest text of a message record, in UTF-16 units; longer texts are cut.
+inline constexpr std::size_t kMaxMessageTextUnits = 1024;
+
 namespace ErrorState {
 
 // The one instance of the process.
@@ -48,8 +63,9 @@ ErrorStateData& data();
 // Sets the exit code by the precedence rules and counts the error.
 void set_code(KUB_EXIT code);
 
-// Sets the code and throws it (a user break only while raising on user break is on).
+// Sets the code and throws it, whatever the code.
 [[noreturn]] void raise(KUB_EXIT code);
+// The same, except that a user break (255) does nothing while raising on user break is off.
 void raise_if_allowed(KUB_EXIT code);
 
 // Reports message 7, counts, sets code 8 and throws.
@@ -57,6 +73,9 @@ void raise_if_allowed(KUB_EXIT code);
 
 // Hands a message record to the sink (which does nothing in both deliverables).
 void report(int message_id, std::u16string_view text1 = {}, std::u16string_view text2 = {});
+
+// Installs the sink for reports (nullptr restores the silent one) and returns the previous one.
+ReportSink set_report_sink(ReportSink sink);
 
 // Called by long-running loops: raises 255 when the user asked to stop, then pauses if set.
 void periodic_check();

@@ -3,3 +3,6 @@
 // declares plain functions; common/os/win32 and common/os/posix implement them, chosen at build
 // time. Wide text crosses this boundary as char16_t.
 #include "common/os/os_process.h"
+#include "common/os/os_time.h"
+#include "common/os/os_file.h"
+#include "common/os/os_text.h"
