@@ -6,3 +6,4 @@
 #include "common/os/os_time.h"
 #include "common/os/os_file.h"
 #include "common/os/os_text.h"
+#include "common/os/os_registry.h"
