@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/bounded_string.h"
+#include "tests/support/code_page_scope.h"
+
+namespace kub {
+namespace {
+
+TEST(BoundedCopy, KeepsAtMostSizeMinusOneUnits) {
+    std::u16string out = u"old";
+    copy_bounded(out, u"abcdef", 4);
+    EXPECT_EQ(out, u"abc");
+    copy_bounded(out, u"ab", 4);
+    EXPECT_EQ(out, u"ab");
+    copy_bounded(out, u"xyz", 1);
+    EXPECT_EQ(out, u"");
+    out = u"kept";
+    copy_bounded(out, u"xyz", 0);  // no room even for a terminator: nothing is written
+    EXPECT_EQ(out, u"kept");
+
+    std::string narrow;
+    copy_bounded(narrow, "abcdef", 3);
+    EXPECT_EQ(narrow, "ab");
+}
+
+TEST(BoundedAppend, FillsUpToTheBufferAndNoFurther) {
+    std::u16string out = u"abc";
+    append_bounded(out, u"defgh", 6);
+    EXPECT_EQ(out, u"abcde");
+    append_bounded(out, u"x", 6);  // full: unchanged
+    EXPECT_EQ(out, u"abcde");
+    append_bounded(out, u"x", 3);  // already longer than the buffer: unchanged, not cut
+    EXPECT_EQ(out, u"abcde");
+    append_bounded(out, u"fg", 100);
+    EXPECT_EQ(out, u"abcdefg");
+
+    std::string narrow = "ab";
+    append_bounded(narrow, "cd", 3);
+    EXPECT_EQ(narrow, "ab");
+    append_bounded(narrow, "cd", 4);
+    EXPECT_EQ(narrow, "abc");
+}
+
+TEST(FindLast, WideAndSingleByteText) {
+    EXPECT_EQ(find_last(u"C:\\dir\\file", u'\\'), 6u);
+    EXPECT_EQ(find_last(u"file", u'\\'), std::u16string_view::npos);
+    EXPECT_EQ(find_last("a.b.c", '.'), 3u);
+    EXPECT_EQ(find_last("", '.'), std::string_view::npos);
+}
+
+TEST(FindLast, IgnoresSecondBytesOfDoubleByteCharacters) {
+    test::CodePageScope scope(936, 936);
+    if (!scope.active()) GTEST_SKIP() << "the system's code pages are not 936";
+    // C:\嘰 with 嘰 = 87 5C: the last real backslash is the one at 2.
+    EXPECT_EQ(find_last("C:\\\x87\x5C", '\\'), 2u);
+    EXPECT_EQ(find_last("\x87\x5C", '\\'), std::string_view::npos);
+    EXPECT_EQ(char_after("\x87\x5C" "a", 0), 2u);
+}
+
+TEST(CharAfter, NeverPassesTheEnd) {
+    EXPECT_EQ(char_after(u"ab", 0), 1u);
+    EXPECT_EQ(char_after(u"ab", 1), 2u);
+    EXPECT_EQ(char_after(u"ab", 2), 2u);
+    EXPECT_EQ(char_after("ab", 5), 2u);
+}
+
+struct QuoteCase {
+    std::u16string_view text;
+    std::size_t size;
+    std::u16string_view expected;
+};
+
+TEST(QuoteIfNeeded, Cases) {
+    const QuoteCase cases[] = {
+        {u"C:\\My Files\\a.kub", 2048, u"\"C:\\My Files\\a.kub\""},
+        {u"C:\\dir\\a.kub", 2048, u"C:\\dir\\a.kub"},                // no space
+        {u"\"C:\\My Files\\a.kub\"", 2048, u"\"C:\\My Files\\a.kub\""},  // already enclosed
+        {u"\"open only", 2048, u"\"\"open only\""},                  // one quote is not enclosure
+        {u"a\tb", 2048, u"a\tb"},                                    // a tab is not a space
+        {u"", 2048, u""},
+        {u"a b", 6, u"\"a b\""},                                     // exactly fits
+        {u"a bcd", 6, u"\"a b\""},                                   // cut inside, quotes kept
+        {u"a b", 3, u"a b"},                                         // no room for any quoting
+    };
+    for (const QuoteCase& c : cases) {
+        std::u16string text(c.text);
+        quote_if_needed(text, c.size);
+        EXPECT_EQ(text, c.expected) << "size " << c.size;
+    }
+    std::string narrow = "a b";
+    quote_if_needed(narrow, 260);
+    EXPECT_EQ(narrow, "\"a b\"");
+}
+
+TEST(EndsWithText, IgnoresCase) {
+    EXPECT_TRUE(ends_with_text(u"ARCHIVE.KUB", u".kub"));
+    EXPECT_TRUE(ends_with_text(u"a.tar.gz", u".TAR.GZ"));
+    EXPECT_TRUE(ends_with_text(u"x", u""));
+    EXPECT_FALSE(ends_with_text(u"kub", u".kub"));
+    EXPECT_FALSE(ends_with_text(u"a.kub.exe", u".kub"));
+    EXPECT_TRUE(ends_with_text("SETUP.EXE", ".exe"));
+    EXPECT_FALSE(ends_with_text("exe", "a.exe"));
+}
+
+TEST(EndsWithText, ComparesWholeDoubleByteCharacters) {
+    test::CodePageScope scope(936, 936);
+    if (!scope.active()) GTEST_SKIP() << "the system's code pages are not 936";
+    // The byte tail "\x5C" of 嘰 is not a character of the text, so it does not end with "\".
+    EXPECT_FALSE(ends_with_text("\x87\x5C", "\\"));
+    EXPECT_TRUE(ends_with_text("a\\\x87\x5C", "\x87\x5C"));
+}
+
+}  // namespace
+}  // namespace kub
