@@ -7,3 +7,4 @@
 #include "common/os/os_file.h"
 #include "common/os/os_text.h"
 #include "common/os/os_registry.h"
+#include "common/os/os_module.h"
