@@ -1,0 +1,53 @@
+#include "formats/kub/kub_signature.h"
+
+#include <algorithm>
+
+#include "formats/kub/kub_layout.h"
+
+namespace kub::kubfmt {
+
+namespace {
+
+bool starts_with(std::span<const std::uint8_t> bytes, std::size_t at, const std::uint8_t* what,
+                 std::size_t n) {
+    if (at > bytes.size() || bytes.size() - at < n) return false;
+    return std::equal(what, what + n, bytes.begin() + static_cast<std::ptrdiff_t>(at));
+}
+
+bool has_sfx_tag(std::span<const std::uint8_t> head) {
+    if (head.size() < kSfxTagOffset + sizeof kSfxTag) return true;  // too short to carry one
+    return starts_with(head, kSfxTagOffset, kSfxTag, sizeof kSfxTag);
+}
+
+}  // namespace
+
+Generation signature_at(std::span<const std::uint8_t> bytes, std::size_t at) {
+    if (starts_with(bytes, at, kGen1Marker, kGen1MarkerSize)) return kGenerationOldest;
+    if (!starts_with(bytes, at, kBlockSignature, sizeof kBlockSignature)) return kGenerationNone;
+    if (bytes.size() - at < kSignatureSize) return kGenerationNone;
+    switch (bytes[at + sizeof kBlockSignature]) {
+        case kGen2Version: return kGenerationBlock;
+        case kGen3Version: return kGenerationFive;
+        case kGen4Version: return kGenerationNewer;
+        default: return kGenerationNone;
+    }
+}
+
+std::optional<SignatureMatch> find_signature(std::span<const std::uint8_t> head) {
+    std::span<const std::uint8_t> first = head.first(std::min(head.size(), kSignatureSize));
+    if (Generation g = signature_at(first, 0); g != kGenerationNone) return SignatureMatch{g, 0};
+    if (head.size() <= kSignatureSize) return std::nullopt;
+
+    std::span<const std::uint8_t> block =
+        head.subspan(kSignatureSize, std::min(head.size() - kSignatureSize, kSfxSearchBytes));
+    for (std::size_t i = 0; i < block.size(); ++i) {
+        if (block[i] != kGen1Marker[0]) continue;
+        Generation g = signature_at(block, i);
+        if (g == kGenerationNone) continue;
+        if (g == kGenerationOldest && !has_sfx_tag(head)) continue;
+        return SignatureMatch{g, kSignatureSize + i};
+    }
+    return std::nullopt;
+}
+
+}  // namespace kub::kubfmt
