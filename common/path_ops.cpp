@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/os/os.h"
+#include "common/text_compare.h"
 
 namespace kub {
 namespace {
@@ -61,7 +62,7 @@ std::u16string_view extension(std::u16string_view path) {
 
 bool has_extension(std::u16string_view path, std::u16string_view ext) {
     const std::u16string_view own = extension(path);
-    return !own.empty() && os::compare_ignoring_case(own.substr(1), ext) == 0;
+    return !own.empty() && compare_text(own.substr(1), ext) == 0;
 }
 
 void replace_extension(std::u16string& path, std::u16string_view ext, std::size_t size) {
@@ -85,7 +86,7 @@ bool has_wildcards(std::u16string_view path) {
 
 bool has_drive_letter(std::u16string_view path) {
     if (path.size() < 2 || !is_drive_colon(path[1])) return false;
-    const char16_t letter = path[0] >= u'a' && path[0] <= u'z' ? path[0] - 32 : path[0];
+    const char16_t letter = to_upper_char(path[0]);
     return letter >= u'A' && letter <= u'Z';
 }
 

@@ -8,3 +8,4 @@
 #include "common/os/os_text.h"
 #include "common/os/os_registry.h"
 #include "common/os/os_module.h"
+#include "common/os/os_environment.h"
