@@ -1,0 +1,44 @@
+#include "formats/format_registry.h"
+
+#include <new>
+
+#include "common/error_state.h"
+
+namespace kub {
+
+ReaderOptions& process_reader_options() {
+    static ReaderOptions options;
+    return options;
+}
+
+std::unique_ptr<ArchiveReader> create_format_reader(int index, const ReaderOptions* options) {
+    switch (index) {
+        case kZipReaderIndex:
+            return create_zip_reader(options);
+        default:
+            return nullptr;
+    }
+}
+
+FormatRegistry::~FormatRegistry() {
+    for (auto& slot : slots_) slot.reset();
+}
+
+void FormatRegistry::ensure_created(const ReaderOptions* options) {
+    if (created_) return;
+    try {
+        for (int i = 0; i < kFormatReaderCount; ++i) slots_[i] = create_format_reader(i, options);
+    } catch (const std::bad_alloc&) {
+        for (auto& slot : slots_) slot.reset();
+        ErrorState::out_of_memory();
+    }
+    count_ = kFormatReaderCount;
+    created_ = true;
+}
+
+ArchiveReader* FormatRegistry::reader(int index) const {
+    if (index < 0 || index >= count_) return nullptr;
+    return slots_[static_cast<std::size_t>(index)].get();
+}
+
+}  // namespace kub
