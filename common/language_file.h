@@ -37,6 +37,8 @@ public:
     // Reads the translation part through `read`; false (and translation off) when there is no
     // marker or nothing after it. Direction is not settled here (settle_direction).
     bool load(const ReadAt& read);
+    // The same from a file on disk, opened shared for reading and writing.
+    bool load(std::u16string_view path);
     void unload();
     bool loaded() const { return loaded_; }
 
@@ -67,5 +69,10 @@ private:
 
 // The process's language file.
 LanguageFile& language_file();
+
+// Loads the process's language file: `name`, or the file of that name in the language folder;
+// a bare name lies beside the executable. Then settles the direction, which a dialog named "RTL"
+// in the resource source also decides, so the language module is loaded first.
+bool load_language_file(std::u16string_view name);
 
 }  // namespace kub
