@@ -4,8 +4,8 @@
 
 #include "common/bounded_string.h"
 #include "common/char_class.h"
+#include "common/lang_string.h"
 #include "common/os/os.h"
-#include "resources/builtin_strings.h"
 
 namespace kub {
 namespace {
@@ -49,10 +49,7 @@ std::u16string with_thousands_separators(std::uint64_t value, std::size_t size) 
 }
 
 // The one door for unit texts, so that a language file can translate them.
-std::u16string unit_text(unsigned id) {
-    const char16_t* text = find_builtin_string(id);
-    return text ? std::u16string(text) : std::u16string();
-}
+std::u16string unit_text(unsigned id) { return LangString(id); }
 
 std::u16string size_text(std::uint64_t bytes, std::size_t size) {
     unsigned divisions = 0;

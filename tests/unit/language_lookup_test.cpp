@@ -12,6 +12,7 @@
 #include "common/language_file.h"
 #include "common/language_folder.h"
 #include "common/language_module.h"
+#include "common/number_text.h"
 #include "common/os/os.h"
 #include "common/registry_access.h"
 #include "resources/builtin_strings.h"
@@ -146,6 +147,14 @@ TEST_F(LanguageLookupTest, LangStringResultsStayValidForEightCalls) {
     EXPECT_EQ(std::u16string_view(first), u"Bytes");  // still intact after seven more calls
     EXPECT_EQ(std::u16string_view(LangString(4153)), u"MB");
     EXPECT_EQ(std::u16string_view(first), u"MB");  // the ninth call reused the first buffer
+}
+
+TEST_F(LanguageLookupTest, SizeUnitsAreTranslated) {
+    EXPECT_EQ(size_text(1000, 64), u"1,000 字节");
+    write_file(root_ / "install" / "kubext.lng", kBytesTranslation);
+    ASSERT_TRUE(load_language_file(path(root_ / "install" / "kubext.lng")));
+    EXPECT_EQ(size_text(1000, 64), u"1,000 Bytes");
+    EXPECT_EQ(size_text(1048576, 64), u"1 MB");
 }
 
 TEST_F(LanguageLookupTest, LangStringWithoutLanguageFileGivesTheBuiltInTexts) {
