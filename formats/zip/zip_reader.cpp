@@ -142,18 +142,22 @@ int ZipReader::ReadItemChecked(ItemHeader& item) {
     HeaderKind kind = walk_mode_ ? HeaderKind::kLocal : HeaderKind::kCentral;
     std::array<std::uint8_t, central::kSize> fixed_buffer{};
     std::span<std::uint8_t> fixed(fixed_buffer.data(), fixed_size(kind));
-    if (!ReadExactly(pos, fixed)) return kItemReadFailure;
+    std::size_t got = read_at(*file_, pos, fixed);
 
     std::uint32_t sig = signature_at(fixed, 0);
     if (walk_mode_) {
+        if (got < fixed.size()) return kItemReadFailure;
         if (fixed[0] != 'P' || fixed[1] != 'K') return kItemBadHeader;
         if (sig == kCentralHeaderSig || sig == kEndRecordSig || sig == kZip64EndRecordSig)
             return kNoMoreItems;
     } else {
-        if (sig == kEndRecordSig || sig == kZip64EndRecordSig) {
+        // The end record with a short comment is shorter than a directory header: it ends the
+        // directory however few bytes follow its signature.
+        if (got >= 4 && (sig == kEndRecordSig || sig == kZip64EndRecordSig)) {
             if (!ReadZipComment(*file_).empty()) has_comment_ = true;
             return kNoMoreItems;
         }
+        if (got < fixed.size()) return kItemReadFailure;
         if (sig != kCentralHeaderSig) return kItemBadHeader;
     }
 
