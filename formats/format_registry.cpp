@@ -13,6 +13,8 @@ ReaderOptions& process_reader_options() {
 
 std::unique_ptr<ArchiveReader> create_format_reader(int index, const ReaderOptions* options) {
     switch (index) {
+        case kKubReaderIndex:
+            return create_kub_reader(options);
         case kZipReaderIndex:
             return create_zip_reader(options);
         default:
@@ -34,6 +36,12 @@ void FormatRegistry::ensure_created(const ReaderOptions* options) {
     }
     count_ = kFormatReaderCount;
     created_ = true;
+}
+
+void FormatRegistry::replace_reader(int index, std::unique_ptr<ArchiveReader> reader) {
+    if (index < 0 || index >= count_) return;
+    if (index == current_) current_ = -1;
+    slots_[static_cast<std::size_t>(index)] = std::move(reader);
 }
 
 ArchiveReader* FormatRegistry::reader(int index) const {

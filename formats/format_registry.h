@@ -38,6 +38,7 @@ inline constexpr std::size_t kMaxReaderSlots = 64;
 ReaderOptions& process_reader_options();
 
 // Factories of the readers that exist, one per folder of formats/.
+std::unique_ptr<ArchiveReader> create_kub_reader(const ReaderOptions* options);
 std::unique_ptr<ArchiveReader> create_zip_reader(const ReaderOptions* options);
 
 // The reader for a registry index, or nullptr when that reader does not exist (yet).
@@ -60,6 +61,8 @@ public:
     int count() const { return count_; }
     // The reader in a slot; nullptr for an empty slot or an index out of range.
     ArchiveReader* reader(int index) const;
+    // Puts another reader into a created slot (stand-in readers of tests, readers of plug-ins).
+    void replace_reader(int index, std::unique_ptr<ArchiveReader> reader);
 
     // The recognising reader, -1 when none.
     int current() const { return current_; }
