@@ -178,7 +178,8 @@ bool ExtendedLengthPath(std::u16string_view path, std::u16string& out, std::size
     } else if (starts_with_two_separators(path)) {
         result.append(kUncPrefix).append(path.substr(1));
     } else if (is_separator(path[0])) {
-        if (current_folder.size() < 2) return false;
+        // Without a drive to put in front, a rooted path has no extended form.
+        if (!has_drive_letter(current_folder)) return false;
         result.append(kExtendedPrefix).append(current_folder.substr(0, 2)).append(path);
     } else {
         std::u16string folder(current_folder.substr(0, std::min(current_folder.size(), kMaxPathLength)));

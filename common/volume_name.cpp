@@ -49,11 +49,10 @@ bool advance_old_style(std::u16string& name, std::size_t size, std::size_t dot) 
     return true;
 }
 
-bool advance_new_style(std::u16string& name, std::size_t size, std::size_t dot) {
-    // The counter lives in the name part, before the extension: digits in the folder belong to
-    // another name altogether.
+bool advance_new_style(std::u16string& name, std::size_t size) {
+    // The counter lives in the name part: digits in the folder belong to another name.
     const std::size_t start = name_offset(name);
-    std::size_t end = dot;  // one past the last digit of the counter
+    std::size_t end = name.size();  // one past the last digit of the counter
     while (end > start && !is_digit(name[end - 1])) --end;
     if (end == start) return false;
     std::size_t first = end - 1;
@@ -85,10 +84,10 @@ bool advance_new_style(std::u16string& name, std::size_t size, std::size_t dot) 
 
 bool AdvanceVolumeName(std::u16string& name, std::size_t size, bool old_style) {
     normalise_extension(name, size);
+    if (!old_style) return advance_new_style(name, size);
     const std::u16string_view ext = extension(name);
     if (ext.empty()) return false;
-    const std::size_t dot = name.size() - ext.size();
-    return old_style ? advance_old_style(name, size, dot) : advance_new_style(name, size, dot);
+    return advance_old_style(name, size, name.size() - ext.size());
 }
 
 }  // namespace kub

@@ -38,7 +38,14 @@ void append_utf16(std::u16string& out, char32_t c) {
 }  // namespace
 
 std::string to_native_path(std::u16string_view path) {
+    // The system's long-path forms name the same file here.
     std::string out;
+    if (path.starts_with(u"\\\\?\\UNC\\")) {
+        path.remove_prefix(7);
+        out += '/';  // the network path's first separator
+    } else if (path.starts_with(u"\\\\?\\")) {
+        path.remove_prefix(4);
+    }
     out.reserve(path.size());
     for (std::size_t i = 0; i < path.size(); ++i) {
         char32_t c = path[i];
