@@ -31,8 +31,10 @@ BEGIN {
   printf "    {%d, u\"%s\"},\n", id, text > cpp
   rctext = text
   gsub(/\\"/, "\"\"", rctext)   # resource strings double their quotes instead of escaping them
-  if (scope != "uninstall") printf "    %d, L\"%s\"\n", id, rctext > rck
-  if (scope != "kubext") printf "    %d, L\"%s\"\n", id, rctext > rcu
+  # Narrow strings: windres converts them through the code page pragma, while L"..." strings
+  # would take each UTF-8 byte as a character of its own.
+  if (scope != "uninstall") printf "    %d, \"%s\"\n", id, rctext > rck
+  if (scope != "kubext") printf "    %d, \"%s\"\n", id, rctext > rcu
 }
 END {
   printf "};\n}  // namespace\n\nstd::span<const BuiltinString> builtin_strings() { return kTable; }\n\n}  // namespace kub\n" > cpp
