@@ -33,7 +33,8 @@ std::u16string decode_encoded_name(std::span<const std::uint8_t> field) {
             case 0: out.push_back(static_cast<char16_t>(in[pos++])); break;
             case 1: out.push_back(static_cast<char16_t>(high | in[pos++])); break;
             case 2:
-                if (in.size() - pos < 2) return out;
+                if (in.size() - pos < 2) pos = in.size();
+                if (pos == in.size()) break;
                 out.push_back(static_cast<char16_t>(in[pos] | (in[pos + 1] << 8)));
                 pos += 2;
                 break;
@@ -42,7 +43,7 @@ std::u16string decode_encoded_name(std::span<const std::uint8_t> field) {
                 bool corrected = length & 0x80;
                 unsigned correction = 0;
                 if (corrected) {
-                    if (pos >= in.size()) return out;
+                    if (pos >= in.size()) break;
                     correction = in[pos++];
                 }
                 std::size_t count = (length & 0x7F) + 2;
@@ -54,6 +55,8 @@ std::u16string decode_encoded_name(std::span<const std::uint8_t> field) {
             }
         }
     }
+    // The name is a terminated string: a zero character produced on the way ends it.
+    out.resize(std::min(out.size(), out.find(u'\0')));
     return out;
 }
 
