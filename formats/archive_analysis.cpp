@@ -11,6 +11,7 @@
 #include "common/lang_string.h"
 #include "common/path_ops.h"
 #include "common/registry_access.h"
+#include "common/string_list.h"
 #include "common/text_compare.h"
 
 namespace kub {
@@ -59,30 +60,6 @@ std::u16string extension_list(ArchiveReader& reader) {
     std::u16string list = reader.GetExtensions();
     cut_to_capacity(list, kExtensionListCapacity);
     return list;
-}
-
-// Words of the user's extension list: separated by spaces; a word that starts with a double
-// quote runs to the next double quote.
-std::vector<std::u16string_view> split_words(std::u16string_view text) {
-    std::vector<std::u16string_view> words;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        if (text[i] == u' ') {
-            ++i;
-            continue;
-        }
-        std::size_t end;
-        if (text[i] == u'"') {
-            ++i;
-            end = text.find(u'"', i);
-        } else {
-            end = text.find(u' ', i);
-        }
-        if (end == std::u16string_view::npos) end = text.size();
-        words.push_back(text.substr(i, end - i));
-        i = end + 1;
-    }
-    return words;
 }
 
 // arc.part07.kub gives arc.part01.kub: the last run of digits of the name part becomes the
@@ -479,7 +456,9 @@ bool ArchiveAnalysis::IsArchiveName(std::u16string_view name, std::u16string* fi
 
         std::u16string custom;
         read_setting_string(kSetupKey, kCustomExtValue, custom, u"", kCustomExtCapacity);
-        for (std::u16string_view word : split_words(custom)) {
+        StringList words;
+        words.add_words(custom);
+        for (std::u16string_view word; words.next(word);) {
             while (!word.empty() && (word.front() == u'*' || word.front() == u'.')) word.remove_prefix(1);
             if (!word.empty() && compare_text(word, ext) == 0) return true;
         }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/char_class.h"
+#include "common/common_time.h"
 #include "common/crc32.h"
 #include "common/encoding.h"
 #include "formats/byte_reader.h"
@@ -159,7 +160,7 @@ void decode_entry(HeaderKind kind, std::span<const std::uint8_t> fixed,
                 (f.host == kHostUnix && !is_plain_text(as_chars(up_to_zero(name.bytes))) &&
                  utf8_to_wide(as_chars(name.bytes), scratch));
 
-    item.ModTime = 0;  // DOS time conversion pending
+    item.ModTime = time_from_packed(f.dos_time);
     item.UnpackedSize = f.unpacked;
     item.PackedSize = f.packed;
     walk_extra(extra, stored_name, item, facts, name);
