@@ -9,3 +9,4 @@
 #include "common/os/os_registry.h"
 #include "common/os/os_module.h"
 #include "common/os/os_environment.h"
+#include "common/os/os_memory_protection.h"
