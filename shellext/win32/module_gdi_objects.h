@@ -1,0 +1,21 @@
+#pragma once
+// Fonts and menu images shared by every object of the process, created once and deleted when
+// the library unloads.
+#include <windows.h>
+
+namespace kub {
+
+// Fonts of the information pages.
+extern HFONT BoldFont;
+extern HFONT CommentFont;
+// Menu images.
+extern HBITMAP MenuBitmap;
+extern HBITMAP MenuIconBitmap;
+
+// The fixed-pitch comment font: "Courier New", 14 pixels at 96 dpi scaled to the screen.
+HFONT create_comment_font();
+
+// Deletes whichever of the four objects exist and forgets them.
+void delete_module_gdi_objects();
+
+}  // namespace kub
