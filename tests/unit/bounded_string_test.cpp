@@ -50,9 +50,9 @@ TEST(FindLast, WideAndSingleByteText) {
     EXPECT_EQ(find_last("", '.'), std::string_view::npos);
 }
 
-TEST(FindLast, IgnoresSecondBytesOfDoubleByteCharacters) {
-    test::CodePageScope scope(936, 936);
-    if (!scope.active()) GTEST_SKIP() << "the system's code pages are not 936";
+using ChineseCodePage = test::CodePageTest<936, 936>;
+
+TEST_F(ChineseCodePage, FindLastIgnoresSecondBytesOfDoubleByteCharacters) {
     // C:\嘰 with 嘰 = 87 5C: the last real backslash is the one at 2.
     EXPECT_EQ(find_last("C:\\\x87\x5C", '\\'), 2u);
     EXPECT_EQ(find_last("\x87\x5C", '\\'), std::string_view::npos);
@@ -104,9 +104,7 @@ TEST(EndsWithText, IgnoresCase) {
     EXPECT_FALSE(ends_with_text("exe", "a.exe"));
 }
 
-TEST(EndsWithText, ComparesWholeDoubleByteCharacters) {
-    test::CodePageScope scope(936, 936);
-    if (!scope.active()) GTEST_SKIP() << "the system's code pages are not 936";
+TEST_F(ChineseCodePage, EndsWithTextComparesWholeDoubleByteCharacters) {
     // The byte tail "\x5C" of 嘰 is not a character of the text, so it does not end with "\".
     EXPECT_FALSE(ends_with_text("\x87\x5C", "\\"));
     EXPECT_TRUE(ends_with_text("a\\\x87\x5C", "\x87\x5C"));

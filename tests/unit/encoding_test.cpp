@@ -13,13 +13,7 @@ namespace {
 constexpr std::string_view kChineseAnsi = "\xD6\xD0\xCE\xC4\\\xD7\xD6\xBD\xDA.txt";  // 中文\字节.txt
 constexpr std::u16string_view kChineseWide = u"中文\\字节.txt";
 
-class ChineseCodePage : public testing::Test {
-protected:
-    void SetUp() override {
-        if (!scope_.active()) GTEST_SKIP() << "the system's code pages are not 936";
-    }
-    test::CodePageScope scope_{936, 936};
-};
+using ChineseCodePage = test::CodePageTest<936, 936>;
 
 TEST_F(ChineseCodePage, RoundTripOfChineseText) {
     std::string narrow;
@@ -75,13 +69,7 @@ TEST_F(ChineseCodePage, NextCharacterStep) {
     EXPECT_EQ(next_char_pos(std::string_view("\x87\0", 2), 0), 1u);  // nor before a terminator
 }
 
-class WesternCodePages : public testing::Test {
-protected:
-    void SetUp() override {
-        if (!scope_.active()) GTEST_SKIP() << "the system's code pages are not 1252 and 437";
-    }
-    test::CodePageScope scope_{1252, 437};
-};
+using WesternCodePages = test::CodePageTest<1252, 437>;
 
 TEST_F(WesternCodePages, SingleByteConversions) {
     std::string narrow;

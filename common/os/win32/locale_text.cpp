@@ -67,7 +67,9 @@ std::u16string group_thousands(std::u16string_view digits) {
     std::u16string result(static_cast<size_t>(needed), u'\0');
     int written = ::GetNumberFormatW(LOCALE_USER_DEFAULT, 0, as_wcstr(input.c_str()), &format,
                                      as_wcstr(result.data()), needed);
-    if (written <= 0) return input;
+    // Without a leading zero the system formats 0 as nothing at all (a zero-byte file would show
+    // as " 字节"), so an empty result stands for the digits themselves.
+    if (written <= 1) return input;
     result.resize(static_cast<size_t>(written - 1));  // the count includes the terminator
     return result;
 }
