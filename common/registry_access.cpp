@@ -10,7 +10,9 @@ namespace {
 
 RegistryView g_view = RegistryView::kDefault;
 
-std::uint32_t view_flag() { return g_view == RegistryView::k32Bit ? os::kRegView32 : 0; }
+std::uint32_t view_flag() {
+    return g_view == RegistryView::k32Bit ? os::kRegView32 : 0;
+}
 
 RegStatus open_key(RegistryRoot root, std::u16string_view key, std::uint32_t access,
                    os::RegKey& out) {
@@ -40,8 +42,7 @@ unsigned delete_tree_pass(const os::RegKey& parent, std::u16string_view name) {
         if (os::reg_open_key(parent, name, os::kRegRead | view_flag(), key) != os::kRegOk) return 0;
         std::u16string subkey;
         for (std::uint32_t index = 0;; ++index) {
-            RegStatus status =
-                os::reg_enum_key(key, index, os::kMaxRegKeyNameLength + 1, subkey);
+            RegStatus status = os::reg_enum_key(key, index, os::kMaxRegKeyNameLength + 1, subkey);
             if (status == os::kRegMoreData) continue;
             if (status != os::kRegOk) break;
             deleted += delete_tree_pass(key, subkey);
@@ -53,9 +54,13 @@ unsigned delete_tree_pass(const os::RegKey& parent, std::u16string_view name) {
 
 }  // namespace
 
-void set_registry_view(RegistryView view) { g_view = view; }
+void set_registry_view(RegistryView view) {
+    g_view = view;
+}
 
-RegistryView registry_view() { return g_view; }
+RegistryView registry_view() {
+    return g_view;
+}
 
 RegStatus write_registry_string(RegistryRoot root, std::u16string_view key,
                                 std::u16string_view value, std::u16string_view text) {
@@ -68,8 +73,8 @@ RegStatus write_registry_string(RegistryRoot root, std::u16string_view key,
 RegStatus write_registry_number(RegistryRoot root, std::u16string_view key,
                                 std::u16string_view value, std::uint32_t number) {
     const std::array<std::byte, 4> bytes = {
-        std::byte(number & 0xFF), std::byte((number >> 8) & 0xFF),
-        std::byte((number >> 16) & 0xFF), std::byte((number >> 24) & 0xFF)};
+        std::byte(number & 0xFF), std::byte((number >> 8) & 0xFF), std::byte((number >> 16) & 0xFF),
+        std::byte((number >> 24) & 0xFF)};
     return write_value(root, key, value, os::RegValueType::kDword, bytes);
 }
 
@@ -107,7 +112,8 @@ std::uint32_t read_registry_number(RegistryRoot root, std::u16string_view key,
         is_text(type) || type == os::RegValueType::kMultiString)
         return default_value;
     std::uint32_t number = 0;
-    for (std::size_t i = stored; i-- > 0;) number = (number << 8) | std::to_integer<std::uint32_t>(bytes[i]);
+    for (std::size_t i = stored; i-- > 0;)
+        number = (number << 8) | std::to_integer<std::uint32_t>(bytes[i]);
     return number;
 }
 

@@ -24,7 +24,7 @@ void set_registry_view(RegistryView view);
 RegistryView registry_view();
 
 class ScopedRegistryView {
-public:
+  public:
     explicit ScopedRegistryView(RegistryView view) : previous_(registry_view()) {
         set_registry_view(view);
     }
@@ -32,7 +32,7 @@ public:
     ScopedRegistryView(const ScopedRegistryView&) = delete;
     ScopedRegistryView& operator=(const ScopedRegistryView&) = delete;
 
-private:
+  private:
     RegistryView previous_;
 };
 

@@ -15,13 +15,13 @@ enum class RegistryRoot : std::uint8_t { kClassesRoot, kCurrentUser, kLocalMachi
 // A system error code: 0 is success.
 using RegStatus = std::uint32_t;
 inline constexpr RegStatus kRegOk = 0;
-inline constexpr RegStatus kRegNotFound = 2;          // missing key or value
-inline constexpr RegStatus kRegAccessDenied = 5;      // also: deleting a key that has subkeys
+inline constexpr RegStatus kRegNotFound = 2;      // missing key or value
+inline constexpr RegStatus kRegAccessDenied = 5;  // also: deleting a key that has subkeys
 inline constexpr RegStatus kRegInvalidParameter = 87;
-inline constexpr RegStatus kRegBadPathName = 161;     // a key path starting with a backslash
-inline constexpr RegStatus kRegMoreData = 234;        // the value or name does not fit the buffer
-inline constexpr RegStatus kRegNoMoreItems = 259;     // enumeration index past the last subkey
-inline constexpr RegStatus kRegKeyDeleted = 1018;     // the open key has been deleted
+inline constexpr RegStatus kRegBadPathName = 161;  // a key path starting with a backslash
+inline constexpr RegStatus kRegMoreData = 234;     // the value or name does not fit the buffer
+inline constexpr RegStatus kRegNoMoreItems = 259;  // enumeration index past the last subkey
+inline constexpr RegStatus kRegKeyDeleted = 1018;  // the open key has been deleted
 
 // Access rights, with the system's values.
 inline constexpr std::uint32_t kRegQueryValue = 0x0001;
@@ -49,7 +49,7 @@ inline constexpr std::size_t kMaxRegKeyNameLength = 255;
 // An open key, closed when the object goes. A root key is not owned by anyone and is never
 // really closed.
 class RegKey {
-public:
+  public:
     RegKey() noexcept = default;
     RegKey(RegKey&& other) noexcept : handle_(other.handle_), owned_(other.owned_) {
         other.handle_ = nullptr;
@@ -83,7 +83,7 @@ public:
         return key;
     }
 
-private:
+  private:
     void* handle_ = nullptr;
     bool owned_ = false;
 };

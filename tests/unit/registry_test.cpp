@@ -42,7 +42,7 @@ void remove_scratch_keys() {
 }
 
 class Registry : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
 #if !defined(_WIN32)
         os::clear_registry();
@@ -58,8 +58,8 @@ protected:
     static void store_raw(std::u16string_view key, std::u16string_view name, os::RegValueType type,
                           std::span<const std::byte> data) {
         os::RegKey handle;
-        ASSERT_EQ(os::reg_create_key(os::RegKey::root(kHkcu), SettingsKey(kHkcu, key), os::kRegWrite,
-                                     handle),
+        ASSERT_EQ(os::reg_create_key(os::RegKey::root(kHkcu), SettingsKey(kHkcu, key),
+                                     os::kRegWrite, handle),
                   os::kRegOk);
         ASSERT_EQ(os::reg_set_value(handle, name, type, data), os::kRegOk);
     }
@@ -226,12 +226,12 @@ TEST_F(Registry, TheThirtyTwoBitViewLandsInWow6432Node) {
     }
     std::u16string out;
     EXPECT_FALSE(registry_key_exists(kHklm, kMachineScratch));
-    EXPECT_TRUE(read_registry_string(kHklm, u"Software\\Wow6432Node\\KubRegistryTest", u"Path",
-                                     out, u"", 64));
+    EXPECT_TRUE(read_registry_string(kHklm, u"Software\\Wow6432Node\\KubRegistryTest", u"Path", out,
+                                     u"", 64));
     EXPECT_EQ(out, u"32");
     EXPECT_FALSE(registry_key_exists(kHkcr, kClassScratch));
-    EXPECT_TRUE(registry_key_exists(
-        kHkcr, u"Wow6432Node\\CLSID\\{6F1C0A52-3D6B-4C1E-9A55-2B7E5D0C9A11}"));
+    EXPECT_TRUE(
+        registry_key_exists(kHkcr, u"Wow6432Node\\CLSID\\{6F1C0A52-3D6B-4C1E-9A55-2B7E5D0C9A11}"));
     // The user's keys are shared by both views.
     EXPECT_EQ(read_registry_number(kHkcu, scratch(u"View"), u"n", 0), 32u);
 
@@ -241,8 +241,8 @@ TEST_F(Registry, TheThirtyTwoBitViewLandsInWow6432Node) {
         EXPECT_EQ(delete_registry_key(kHkcr, kClassScratch), os::kRegOk);
     }
     EXPECT_FALSE(registry_key_exists(kHklm, u"Software\\Wow6432Node\\KubRegistryTest"));
-    EXPECT_FALSE(registry_key_exists(
-        kHkcr, u"Wow6432Node\\CLSID\\{6F1C0A52-3D6B-4C1E-9A55-2B7E5D0C9A11}"));
+    EXPECT_FALSE(
+        registry_key_exists(kHkcr, u"Wow6432Node\\CLSID\\{6F1C0A52-3D6B-4C1E-9A55-2B7E5D0C9A11}"));
 }
 
 TEST_F(Registry, DeleteTreeRemovesEveryLevelAndNothingElse) {
@@ -340,7 +340,7 @@ TEST_F(Registry, DeleteTreeOfAnEmptyNameLeavesTheRootAlone) {
 }
 
 class RegistryFile : public Registry {
-protected:
+  protected:
     std::string path_ = ::testing::TempDir() + "registry_file_test.txt";
     void TearDown() override {
         std::remove(path_.c_str());
@@ -368,9 +368,9 @@ TEST_F(RegistryFile, SaveAndLoadGiveTheSameRegistry) {
     ASSERT_EQ(delete_registry_value(kHkcr, u"Empty\\Leaf", u"n"), os::kRegOk);
     {
         os::RegKey key;
-        ASSERT_EQ(os::reg_create_key(os::RegKey::root(kHkcu), u"Odd \"name\"\\子", os::kRegWrite,
-                                     key),
-                  os::kRegOk);
+        ASSERT_EQ(
+            os::reg_create_key(os::RegKey::root(kHkcu), u"Odd \"name\"\\子", os::kRegWrite, key),
+            os::kRegOk);
         const std::u16string bare = u"no terminator";
         const std::array<std::byte, 3> blob = {std::byte{0}, std::byte{0x7F}, std::byte{0xFF}};
         const std::u16string expand = u"%TEMP%\\x";
@@ -404,9 +404,10 @@ TEST_F(RegistryFile, SaveAndLoadGiveTheSameRegistry) {
 
 TEST_F(RegistryFile, LoadAcceptsShortRootNamesAndReportsTheBadLine) {
     std::string error;
-    ASSERT_TRUE(load("; settings\r\n[HKCU\\Software\\Korvex\\Setup]\r\n\"Test\"=dword:1\r\n"
-                     "@=\"d\"\r\n# done\r\n",
-                     error))
+    ASSERT_TRUE(
+        load("; settings\r\n[HKCU\\Software\\Korvex\\Setup]\r\n\"Test\"=dword:1\r\n"
+             "@=\"d\"\r\n# done\r\n",
+             error))
         << error;
     EXPECT_EQ(read_setting_number(u"Setup", u"Test", 0), 1u);
     std::u16string out;

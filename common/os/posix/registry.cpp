@@ -22,10 +22,14 @@ std::shared_ptr<Node> root_node(RegistryRoot which) {
 
 const char* root_name(RegistryRoot which) {
     switch (which) {
-        case RegistryRoot::kClassesRoot: return "HKEY_CLASSES_ROOT";
-        case RegistryRoot::kCurrentUser: return "HKEY_CURRENT_USER";
-        case RegistryRoot::kLocalMachine: return "HKEY_LOCAL_MACHINE";
-        case RegistryRoot::kUsers: return "HKEY_USERS";
+        case RegistryRoot::kClassesRoot:
+            return "HKEY_CLASSES_ROOT";
+        case RegistryRoot::kCurrentUser:
+            return "HKEY_CURRENT_USER";
+        case RegistryRoot::kLocalMachine:
+            return "HKEY_LOCAL_MACHINE";
+        case RegistryRoot::kUsers:
+            return "HKEY_USERS";
     }
     return "";
 }
@@ -45,7 +49,9 @@ struct OpenKey {
 
 constexpr std::u16string_view kWow64Node = u"Wow6432Node";
 
-OpenKey* open_of(const RegKey& key) { return static_cast<OpenKey*>(key.native_handle()); }
+OpenKey* open_of(const RegKey& key) {
+    return static_cast<OpenKey*>(key.native_handle());
+}
 
 bool same_name(std::u16string_view a, std::u16string_view b) {
     return compare_ignoring_case(a, b) == 0;
@@ -185,8 +191,7 @@ RegStatus reg_enum_key(const RegKey& key, std::uint32_t index, std::size_t capac
                        std::u16string& name) {
     name.clear();
     Node* node = nullptr;
-    if (RegStatus status = usable(key, kRegEnumerateSubKeys, node); status != kRegOk)
-        return status;
+    if (RegStatus status = usable(key, kRegEnumerateSubKeys, node); status != kRegOk) return status;
     if (index >= node->children.size()) return kRegNoMoreItems;
     const auto& found = std::next(node->children.begin(), index)->first;
     if (found.size() >= capacity) return kRegMoreData;

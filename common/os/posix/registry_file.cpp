@@ -56,8 +56,11 @@ bool decode_utf8(std::string_view text, std::u16string& out) {
     std::size_t i = 0;
     while (i < text.size()) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t extra = lead < 0x80 ? 0 : lead >= 0xF0 && lead < 0xF5 ? 3
-                          : lead >= 0xE0 ? 2 : lead >= 0xC2 && lead < 0xE0 ? 1 : 4;
+        std::size_t extra = lead < 0x80                   ? 0
+                            : lead >= 0xF0 && lead < 0xF5 ? 3
+                            : lead >= 0xE0                ? 2
+                            : lead >= 0xC2 && lead < 0xE0 ? 1
+                                                          : 4;
         if (extra > 3 || text.size() - i <= extra) return false;
         std::uint32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
         for (std::size_t k = 1; k <= extra; ++k) {
@@ -167,9 +170,10 @@ bool read_hex(std::string_view text, std::uint32_t& number, std::size_t max_digi
     if (text.empty() || text.size() > max_digits) return false;
     number = 0;
     for (char c : text) {
-        int digit = c >= '0' && c <= '9' ? c - '0'
-                  : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                  : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        int digit = c >= '0' && c <= '9'   ? c - '0'
+                    : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                    : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                           : -1;
         if (digit < 0) return false;
         number = number << 4 | static_cast<std::uint32_t>(digit);
     }

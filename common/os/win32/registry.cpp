@@ -16,20 +16,32 @@ static_assert(kRegNotFound == ERROR_FILE_NOT_FOUND && kRegAccessDenied == ERROR_
 
 namespace {
 
-HKEY handle_of(const RegKey& key) { return static_cast<HKEY>(key.native_handle()); }
+HKEY handle_of(const RegKey& key) {
+    return static_cast<HKEY>(key.native_handle());
+}
 
 // The system wants terminated names; views are not.
-const wchar_t* terminated(const std::u16string& text) { return as_wcstr(text.c_str()); }
+const wchar_t* terminated(const std::u16string& text) {
+    return as_wcstr(text.c_str());
+}
 
 }  // namespace
 
 RegKey RegKey::root(RegistryRoot which) {
     HKEY handle = HKEY_CURRENT_USER;
     switch (which) {
-        case RegistryRoot::kClassesRoot: handle = HKEY_CLASSES_ROOT; break;
-        case RegistryRoot::kCurrentUser: handle = HKEY_CURRENT_USER; break;
-        case RegistryRoot::kLocalMachine: handle = HKEY_LOCAL_MACHINE; break;
-        case RegistryRoot::kUsers: handle = HKEY_USERS; break;
+        case RegistryRoot::kClassesRoot:
+            handle = HKEY_CLASSES_ROOT;
+            break;
+        case RegistryRoot::kCurrentUser:
+            handle = HKEY_CURRENT_USER;
+            break;
+        case RegistryRoot::kLocalMachine:
+            handle = HKEY_LOCAL_MACHINE;
+            break;
+        case RegistryRoot::kUsers:
+            handle = HKEY_USERS;
+            break;
     }
     return adopt(handle, false);
 }

@@ -15,7 +15,7 @@ namespace kub {
 namespace {
 
 class StringModule {
-public:
+  public:
     explicit StringModule(const wchar_t* file_name) {
         wchar_t path[MAX_PATH];
         DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
@@ -38,16 +38,19 @@ public:
         for (unsigned id = 0; id <= 0xFFFF; ++id) {
             const wchar_t* text = nullptr;
             int length = ::LoadStringW(module_, id, reinterpret_cast<wchar_t*>(&text), 0);
-            if (length > 0) found[id].assign(os::as_u16cstr(text), static_cast<std::size_t>(length));
+            if (length > 0)
+                found[id].assign(os::as_u16cstr(text), static_cast<std::size_t>(length));
         }
         return found;
     }
 
-private:
+  private:
     HMODULE module_ = nullptr;
 };
 
-bool in_both(unsigned id) { return id >= 4150 && id <= 4155; }
+bool in_both(unsigned id) {
+    return id >= 4150 && id <= 4155;
+}
 
 TEST(StringTables, EachDeliverableHoldsTheNativeTextsOfItsScope) {
     StringModule kubext(L"kubext_strings_probe.dll");
@@ -75,9 +78,10 @@ TEST(StringTables, EscapesSurviveTheResourceCompiler) {
     StringModule escaped(L"escaped_strings_probe.dll");
     ASSERT_TRUE(escaped.loaded());
     const std::map<unsigned, std::u16string> expected = {
-        {1, u"line\nbreak"},  {2, u"tab\there"},       {3, u"back\\slash"},
-        {4, u"say \"hi\" twice"}, {5, u"\"quoted\""}, {6, u"C:\\dir\\"},
-        {7, u"50%% and %s"},  {8, u"\\n is not a line break"},
+        {1, u"line\nbreak"}, {2, u"tab\there"},
+        {3, u"back\\slash"}, {4, u"say \"hi\" twice"},
+        {5, u"\"quoted\""},  {6, u"C:\\dir\\"},
+        {7, u"50%% and %s"}, {8, u"\\n is not a line break"},
     };
     EXPECT_EQ(escaped.all_strings(), expected);
 }
