@@ -72,7 +72,10 @@ bool KubArchive::open() {
     for (;;) {
         ParsedHeader h;
         std::uint64_t next = 0;
-        if (!read_header(position, h, next)) return true;  // recognised, with what was read
+        if (!read_header(position, h, next)) {
+            next_position_ = position;  // the walk ends where the search did
+            return true;                // recognised, with what was read
+        }
         if (h.kind == HeaderKind::kMain) {
             main_ = h;
             main_position = position;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/common_time.h"
 #include "common/encoding.h"
 #include "formats/kub/kub_layout.h"
 
@@ -38,9 +39,16 @@ std::u16string item_name(const ItemFacts& f, Generation generation) {
 
 std::uint64_t modification_time(const ItemFacts& f) {
     switch (f.time_format) {
+        case TimeFormat::kDos: {
+            // DOS date-times are local; an invalid one stays 0 whatever its fraction.
+            CommonTime t = time_from_packed(static_cast<std::uint32_t>(f.time_value));
+            return t == 0 ? 0 : t + f.time_fraction;
+        }
+        case TimeFormat::kUnix: return time_from_unix(static_cast<std::int64_t>(f.time_value));
         case TimeFormat::kFileTime: return f.time_value;
-        default: return 0;
+        case TimeFormat::kNone: break;
     }
+    return 0;
 }
 
 }  // namespace

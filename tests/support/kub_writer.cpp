@@ -401,12 +401,15 @@ Bytes build(const Gen2Archive& spec) {
     return out;
 }
 
-Bytes build(const Gen3Archive& spec) {
+Bytes build(const Gen3Archive& spec, Gen3Layout* layout) {
+    Gen3Layout where;
     Bytes out = spec.sfx;
     append(out, kSignatureGen3);
+    where.main = out.size();
     if (spec.encrypted_rest) {
         append(out, gen3_encryption_header(0, 15));
         append(out, *spec.encrypted_rest);
+        if (layout) *layout = where;
         return out;
     }
     std::vector<Bytes> headers;
@@ -422,11 +425,15 @@ Bytes build(const Gen3Archive& spec) {
     // own size: settle it by repeating until the size stops changing.
     Bytes main = gen3_main(spec.archive_flags, spec.volume_number);
     Bytes quick_open;
+    Bytes records;
+    std::vector<std::size_t> record_offsets;
     for (int round = 0; spec.quick_open && round < 8; ++round) {
         std::uint64_t qo_offset = main.size() + items_size;
-        Bytes records;
+        records.clear();
+        record_offsets.clear();
         std::uint64_t at = main.size();
         for (std::size_t i = 0; i < items.size(); ++i) {
+            record_offsets.push_back(records.size());
             append(records, gen3_quick_open_record(qo_offset - at, headers[i]));
             at += items[i].size();
         }
@@ -442,9 +449,19 @@ Bytes build(const Gen3Archive& spec) {
         if (settled) break;
     }
     append(out, main);
-    for (const Bytes& b : items) append(out, b);
+    for (const Bytes& b : items) {
+        where.items.push_back(out.size());
+        append(out, b);
+    }
+    if (!quick_open.empty()) {
+        where.quick_open = out.size();
+        where.quick_open_data = out.size() + quick_open.size() - records.size();
+        where.quick_open_size = records.size();
+        for (std::size_t r : record_offsets) where.records.push_back(where.quick_open_data + r);
+    }
     append(out, quick_open);
     if (spec.end_header) append(out, gen3_end(spec.end_flags));
+    if (layout) *layout = where;
     return out;
 }
 

@@ -166,7 +166,16 @@ struct Gen3Archive {
     // Encrypted headers: an encryption header right after the signature, then these bytes.
     std::optional<Bytes> encrypted_rest;
 };
-Bytes build(const Gen3Archive& spec);
+// Where the parts of a built generation-3 archive lie (file offsets).
+struct Gen3Layout {
+    std::size_t main = 0;
+    std::vector<std::size_t> items;    // item headers
+    std::size_t quick_open = 0;        // the QO header (0 when none)
+    std::size_t quick_open_data = 0;
+    std::size_t quick_open_size = 0;
+    std::vector<std::size_t> records;  // quick-open records
+};
+Bytes build(const Gen3Archive& spec, Gen3Layout* layout = nullptr);
 
 // Named fixtures covering every generation and header kind; used by tests, fuzz seeds and
 // sample files.
