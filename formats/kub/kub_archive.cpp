@@ -1,5 +1,6 @@
 #include "formats/kub/kub_archive.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "common/error_state.h"
@@ -47,8 +48,16 @@ bool KubArchive::open() {
     head.resize(read_fully(file_, head.data(), head.size()));
     std::optional<SignatureMatch> match = find_signature(head);
     if (!match && head.size() == kSignatureSize) {
-        head.resize(kSignatureSize + kSfxSearchBytes);
-        head.resize(kSignatureSize + read_fully(file_, head.data() + kSignatureSize, kSfxSearchBytes));
+        // One block of kSfxSearchBytes, fetched in steps so a small file costs a small buffer.
+        constexpr std::size_t kStep = 64 * 1024;
+        while (head.size() < kSignatureSize + kSfxSearchBytes) {
+            std::size_t have = head.size();
+            std::size_t want = std::min(kStep, kSignatureSize + kSfxSearchBytes - have);
+            head.resize(have + want);
+            std::size_t got = read_fully(file_, head.data() + have, want);
+            head.resize(have + got);
+            if (got < want) break;
+        }
         match = find_signature(head);
     }
     if (!match || match->generation == kGenerationNewer) return false;

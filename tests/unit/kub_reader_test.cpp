@@ -10,6 +10,7 @@
 #include "common/common_time.h"
 #include "common/error_state.h"
 #include "formats/kub/kub_archive.h"
+#include "tests/support/kub_memory_source.h"
 #include "tests/support/kub_writer.h"
 #include "tests/support/scratch_folder.h"
 
@@ -607,24 +608,7 @@ TEST(KubQuickOpen, ReadsComeFromTheCopyWhileItIsSound) {
     EXPECT_TRUE(same_items(off, list(dir, u"plain.kub", bytes, false)));
 }
 
-// An archive in memory, for driving the cache directly.
-struct MemorySource final : kubfmt::ByteSource {
-    explicit MemorySource(const Bytes& b) : bytes(b) {}
-    std::int64_t read(std::uint8_t* out, std::size_t n) override {
-        std::size_t at = static_cast<std::size_t>(std::min<std::uint64_t>(pos, bytes.size()));
-        std::size_t take = std::min(n, bytes.size() - at);
-        std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(at), take, out);
-        pos += take;
-        return static_cast<std::int64_t>(take);
-    }
-    bool seek(std::uint64_t p) override {
-        pos = p;
-        return true;
-    }
-    std::uint64_t tell() override { return pos; }
-    const Bytes& bytes;
-    std::uint64_t pos = 0;
-};
+using test::MemorySource;
 
 TEST(KubQuickOpen, RecordsInOrderAndRestartOnBackwardSeek) {
     test::Gen3Layout layout;
