@@ -44,15 +44,23 @@ bool wide_ends_with(std::u16string_view text, std::u16string_view suffix) {
 
 }  // namespace
 
-void copy_bounded(std::u16string& out, std::u16string_view text, std::size_t size) { copy_any(out, text, size); }
-void copy_bounded(std::string& out, std::string_view text, std::size_t size) { copy_any(out, text, size); }
+void copy_bounded(std::u16string& out, std::u16string_view text, std::size_t size) {
+    copy_any(out, text, size);
+}
+void copy_bounded(std::string& out, std::string_view text, std::size_t size) {
+    copy_any(out, text, size);
+}
 
 void append_bounded(std::u16string& out, std::u16string_view text, std::size_t size) {
     append_any(out, text, size);
 }
-void append_bounded(std::string& out, std::string_view text, std::size_t size) { append_any(out, text, size); }
+void append_bounded(std::string& out, std::string_view text, std::size_t size) {
+    append_any(out, text, size);
+}
 
-std::size_t find_last(std::u16string_view text, char16_t ch) { return text.rfind(ch); }
+std::size_t find_last(std::u16string_view text, char16_t ch) {
+    return text.rfind(ch);
+}
 
 std::size_t find_last(std::string_view text, char ch) {
     std::size_t found = std::string_view::npos;
@@ -61,13 +69,23 @@ std::size_t find_last(std::string_view text, char ch) {
     return found;
 }
 
-std::size_t char_after(std::u16string_view text, std::size_t pos) { return std::min(pos + 1, text.size()); }
-std::size_t char_after(std::string_view text, std::size_t pos) { return next_char_pos(text, pos); }
+std::size_t char_after(std::u16string_view text, std::size_t pos) {
+    return std::min(pos + 1, text.size());
+}
+std::size_t char_after(std::string_view text, std::size_t pos) {
+    return next_char_pos(text, pos);
+}
 
-void quote_if_needed(std::u16string& text, std::size_t size) { quote_any(text, size); }
-void quote_if_needed(std::string& text, std::size_t size) { quote_any(text, size); }
+void quote_if_needed(std::u16string& text, std::size_t size) {
+    quote_any(text, size);
+}
+void quote_if_needed(std::string& text, std::size_t size) {
+    quote_any(text, size);
+}
 
-bool ends_with_text(std::u16string_view text, std::u16string_view suffix) { return wide_ends_with(text, suffix); }
+bool ends_with_text(std::u16string_view text, std::u16string_view suffix) {
+    return wide_ends_with(text, suffix);
+}
 
 // Compared as wide text, so that a double-byte character is never split at the tail.
 bool ends_with_text(std::string_view text, std::string_view suffix) {

@@ -11,7 +11,9 @@ std::basic_string_view<Char> up_to_terminator(std::basic_string_view<Char> text)
     return text.substr(0, text.find(Char(0)));
 }
 
-bool is_high_surrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool is_high_surrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
 
 // Cuts a converted text to a buffer of size units without splitting a surrogate pair.
 bool fit_wide(std::u16string& out, std::size_t size) {
@@ -27,13 +29,15 @@ bool fit_ansi(std::string& out, std::size_t size) {
     if (size != 0 && out.size() < size) return true;
     std::size_t limit = size == 0 ? 0 : size - 1;
     std::size_t cut = 0;
-    for (std::size_t next = next_char_pos(out, 0); cut < out.size() && next <= limit; next = next_char_pos(out, next))
+    for (std::size_t next = next_char_pos(out, 0); cut < out.size() && next <= limit;
+         next = next_char_pos(out, next))
         cut = next;
     out.resize(cut);
     return false;
 }
 
-bool narrow_to_wide_bounded(os::CodePage page, std::string_view text, std::u16string& out, std::size_t size) {
+bool narrow_to_wide_bounded(os::CodePage page, std::string_view text, std::u16string& out,
+                            std::size_t size) {
     if (!os::narrow_to_wide(page, up_to_terminator(text), out)) {
         out.clear();
         return false;

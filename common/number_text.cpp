@@ -12,7 +12,8 @@ namespace {
 
 constexpr std::uint64_t kUnitBase = 1024;
 constexpr std::uint64_t kLargestPlainSize = 1000000;
-constexpr unsigned kSizeUnits[] = {kUnitTextBytes, kUnitTextKB, kUnitTextMB, kUnitTextGB, kUnitTextTB};
+constexpr unsigned kSizeUnits[] = {kUnitTextBytes, kUnitTextKB, kUnitTextMB, kUnitTextGB,
+                                   kUnitTextTB};
 constexpr unsigned kMaxDivisions = 4;
 
 template <typename Char>
@@ -30,8 +31,12 @@ std::uint64_t parse_any(std::basic_string_view<Char> text) {
 
 }  // namespace
 
-std::uint64_t parse_decimal(std::u16string_view text) { return parse_any(text); }
-std::uint64_t parse_decimal(std::string_view text) { return parse_any(text); }
+std::uint64_t parse_decimal(std::u16string_view text) {
+    return parse_any(text);
+}
+std::uint64_t parse_decimal(std::string_view text) {
+    return parse_any(text);
+}
 
 std::u16string decimal_text(std::uint64_t value) {
     std::u16string digits;
@@ -49,7 +54,9 @@ std::u16string with_thousands_separators(std::uint64_t value, std::size_t size) 
 }
 
 // The one door for unit texts, so that a language file can translate them.
-std::u16string unit_text(unsigned id) { return LangString(id); }
+std::u16string unit_text(unsigned id) {
+    return LangString(id);
+}
 
 std::u16string size_text(std::uint64_t bytes, std::size_t size) {
     unsigned divisions = 0;
@@ -71,6 +78,8 @@ std::uint64_t percent(std::uint64_t a, std::uint64_t b) {
     return ratio > kMax ? kMax : static_cast<std::uint64_t>(ratio);
 }
 
-std::uint64_t bounded_percent(std::uint64_t a, std::uint64_t b) { return b < a ? 100 : percent(a, b); }
+std::uint64_t bounded_percent(std::uint64_t a, std::uint64_t b) {
+    return b < a ? 100 : percent(a, b);
+}
 
 }  // namespace kub

@@ -4,14 +4,20 @@
 
 namespace kub {
 
-int compare_text(std::u16string_view a, std::u16string_view b) { return os::compare_ignoring_case(a, b); }
+int compare_text(std::u16string_view a, std::u16string_view b) {
+    return os::compare_ignoring_case(a, b);
+}
 
 int compare_text_n(std::u16string_view a, std::u16string_view b, std::size_t n) {
     return os::compare_ignoring_case(a.substr(0, n), b.substr(0, n));
 }
 
-std::u16string to_upper_text(std::u16string_view text) { return os::to_upper(text); }
-std::u16string to_lower_text(std::u16string_view text) { return os::to_lower(text); }
+std::u16string to_upper_text(std::u16string_view text) {
+    return os::to_upper(text);
+}
+std::u16string to_lower_text(std::u16string_view text) {
+    return os::to_lower(text);
+}
 
 char16_t to_upper_char(char16_t ch) {
     if (ch == u'i') return u'I';

@@ -9,7 +9,7 @@
 namespace kub::test {
 
 class CodePageScope {
-public:
+  public:
     CodePageScope(unsigned ansi, unsigned oem)
         : previous_ansi_(os::code_page_number(os::CodePage::kAnsi)),
           previous_oem_(os::code_page_number(os::CodePage::kOem)) {
@@ -23,7 +23,7 @@ public:
 
     bool active() const { return active_; }
 
-private:
+  private:
     unsigned previous_ansi_;
     unsigned previous_oem_;
     bool active_ = false;
@@ -32,12 +32,13 @@ private:
 // A fixture whose tests run with the given code pages, skipped where the system has others.
 template <unsigned Ansi, unsigned Oem>
 class CodePageTest : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        if (!scope_.active()) GTEST_SKIP() << "the system's code pages are not " << Ansi << "/" << Oem;
+        if (!scope_.active())
+            GTEST_SKIP() << "the system's code pages are not " << Ansi << "/" << Oem;
     }
 
-private:
+  private:
     CodePageScope scope_{Ansi, Oem};
 };
 

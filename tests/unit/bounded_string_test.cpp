@@ -56,7 +56,10 @@ TEST_F(ChineseCodePage, FindLastIgnoresSecondBytesOfDoubleByteCharacters) {
     // C:\嘰 with 嘰 = 87 5C: the last real backslash is the one at 2.
     EXPECT_EQ(find_last("C:\\\x87\x5C", '\\'), 2u);
     EXPECT_EQ(find_last("\x87\x5C", '\\'), std::string_view::npos);
-    EXPECT_EQ(char_after("\x87\x5C" "a", 0), 2u);
+    EXPECT_EQ(char_after("\x87\x5C"
+                         "a",
+                         0),
+              2u);
 }
 
 TEST(CharAfter, NeverPassesTheEnd) {
@@ -75,14 +78,14 @@ struct QuoteCase {
 TEST(QuoteIfNeeded, Cases) {
     const QuoteCase cases[] = {
         {u"C:\\My Files\\a.kub", 2048, u"\"C:\\My Files\\a.kub\""},
-        {u"C:\\dir\\a.kub", 2048, u"C:\\dir\\a.kub"},                // no space
+        {u"C:\\dir\\a.kub", 2048, u"C:\\dir\\a.kub"},                    // no space
         {u"\"C:\\My Files\\a.kub\"", 2048, u"\"C:\\My Files\\a.kub\""},  // already enclosed
-        {u"\"open only", 2048, u"\"\"open only\""},                  // one quote is not enclosure
-        {u"a\tb", 2048, u"a\tb"},                                    // a tab is not a space
+        {u"\"open only", 2048, u"\"\"open only\""},  // one quote is not enclosure
+        {u"a\tb", 2048, u"a\tb"},                    // a tab is not a space
         {u"", 2048, u""},
-        {u"a b", 6, u"\"a b\""},                                     // exactly fits
-        {u"a bcd", 6, u"\"a b\""},                                   // cut inside, quotes kept
-        {u"a b", 3, u"a b"},                                         // no room for any quoting
+        {u"a b", 6, u"\"a b\""},    // exactly fits
+        {u"a bcd", 6, u"\"a b\""},  // cut inside, quotes kept
+        {u"a b", 3, u"a b"},        // no room for any quoting
     };
     for (const QuoteCase& c : cases) {
         std::u16string text(c.text);

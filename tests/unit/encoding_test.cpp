@@ -10,7 +10,8 @@ namespace kub {
 namespace {
 
 // GBK bytes of the texts below, from the code page 936 table.
-constexpr std::string_view kChineseAnsi = "\xD6\xD0\xCE\xC4\\\xD7\xD6\xBD\xDA.txt";  // 中文\字节.txt
+constexpr std::string_view kChineseAnsi =
+    "\xD6\xD0\xCE\xC4\\\xD7\xD6\xBD\xDA.txt";  // 中文\字节.txt
 constexpr std::u16string_view kChineseWide = u"中文\\字节.txt";
 
 using ChineseCodePage = test::CodePageTest<936, 936>;
@@ -60,7 +61,10 @@ TEST_F(ChineseCodePage, LeadBytesOfTheDoubleByteTable) {
 
 TEST_F(ChineseCodePage, NextCharacterStep) {
     // 嘰 is 87 5C in code page 936: its second byte is a backslash.
-    std::string_view text("a\x87\x5C" "b\x87", 5);
+    std::string_view text(
+        "a\x87\x5C"
+        "b\x87",
+        5);
     EXPECT_EQ(next_char_pos(text, 0), 1u);
     EXPECT_EQ(next_char_pos(text, 1), 3u);
     EXPECT_EQ(next_char_pos(text, 3), 4u);

@@ -44,7 +44,9 @@ TEST(ThousandsSeparators, SelectableNatively) {
     os::select_thousands_separator(u',');
 }
 
-std::u16string sized(std::u16string number, unsigned unit) { return number + u" " + unit_text(unit); }
+std::u16string sized(std::u16string number, unsigned unit) {
+    return number + u" " + unit_text(unit);
+}
 
 struct SizeCase {
     std::uint64_t bytes;
@@ -62,7 +64,7 @@ TEST(SizeText, DividesByKibWhileLargeOrExact) {
         {1000000, u"1,000,000", kUnitTextBytes},  // not above the limit
         {1000001, u"976", kUnitTextKB},
         {1048576, u"1", kUnitTextMB},
-        {1536 * 1024, u"1,536", kUnitTextKB},   // 1.5 MiB: exact in KiB, not in MiB
+        {1536 * 1024, u"1,536", kUnitTextKB},  // 1.5 MiB: exact in KiB, not in MiB
         {1073741824, u"1", kUnitTextGB},
         {1099511627776, u"1", kUnitTextTB},
         {1125899906842624, u"1,024", kUnitTextTB},  // four divisions at most

@@ -6,7 +6,9 @@
 namespace kub {
 namespace {
 
-int sign(int value) { return (value > 0) - (value < 0); }
+int sign(int value) {
+    return (value > 0) - (value < 0);
+}
 
 struct CompareCase {
     std::u16string_view a;

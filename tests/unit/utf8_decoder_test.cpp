@@ -25,9 +25,15 @@ const Utf8Case kUtf8Cases[] = {
     {"two_byte", "\xC3\xA9t\xC3\xA9", true, u"\u00E9t\u00E9"},
     {"three_byte_chinese", "\xE4\xB8\xAD\xE6\x96\x87", true, u"中文"},
     {"stops_at_terminator", std::string_view("ab\0cd", 5), true, u"ab"},
-    {"stray_continuation", "ab\x80" "cd", false, u"ab"},
+    {"stray_continuation",
+     "ab\x80"
+     "cd",
+     false, u"ab"},
     {"continuation_after_complete_char", "\xC3\xA9\xA9x", false, u"\u00E9"},
-    {"lead_without_continuation", "a\xC3" "b", false, u"a"},
+    {"lead_without_continuation",
+     "a\xC3"
+     "b",
+     false, u"a"},
     {"truncated_at_end", "ab\xE4\xB8", false, u"ab"},
     {"truncated_before_terminator", std::string_view("a\xE4\xB8\0", 4), false, u"a"},
     {"lead_f8_never_valid", "a\xF8\x88\x80\x80\x80", false, u"a"},
@@ -39,7 +45,10 @@ const Utf8Case kUtf8Cases[] = {
     {"first_supplementary", "\xF0\x90\x80\x80", true, u"\U00010000"},
     // Longer forms than needed follow the same lead and continuation ranges, and stay accepted.
     {"overlong_slash", "\xC0\xAF", true, u"/"},
-    {"overlong_terminator_ends_text", "a\xC0\x80" "b", true, u"a"},
+    {"overlong_terminator_ends_text",
+     "a\xC0\x80"
+     "b",
+     true, u"a"},
 };
 
 class Utf8Decode : public testing::TestWithParam<Utf8Case> {};
@@ -52,7 +61,9 @@ TEST_P(Utf8Decode, ResultAndDecodedText) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Utf8Decode, testing::ValuesIn(kUtf8Cases),
-                         [](const testing::TestParamInfo<Utf8Case>& info) { return info.param.name; });
+                         [](const testing::TestParamInfo<Utf8Case>& info) {
+                             return info.param.name;
+                         });
 
 TEST(Utf8DecodeBounded, FullBufferStopsWithoutInvalidatingInput) {
     std::u16string out;

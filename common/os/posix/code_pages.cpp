@@ -26,7 +26,7 @@ std::string iconv_name(unsigned code_page) {
 
 // An iconv descriptor for one direction of one code page, reopened when the code page changes.
 class Converter {
-public:
+  public:
     Converter(bool to_wide) : to_wide_(to_wide) {}
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
@@ -47,7 +47,7 @@ public:
 
     static iconv_t invalid() { return reinterpret_cast<iconv_t>(-1); }
 
-private:
+  private:
     void close() {
         if (cd_ != invalid()) ::iconv_close(cd_);
         cd_ = invalid();
@@ -75,7 +75,8 @@ bool can_convert(unsigned code_page) {
 // Runs iconv over the whole input. Input it cannot take (an invalid or unmappable sequence, or an
 // incomplete one at the end) is skipped `skip` bytes at a time and stands as one replacement.
 template <typename Emit, typename Replace>
-void convert_all(iconv_t cd, const char* in, size_t in_left, size_t skip, Emit emit, Replace replace) {
+void convert_all(iconv_t cd, const char* in, size_t in_left, size_t skip, Emit emit,
+                 Replace replace) {
     std::array<char, 1024> buffer;
     while (in_left > 0) {
         char* in_ptr = const_cast<char*>(in);
@@ -96,7 +97,9 @@ void convert_all(iconv_t cd, const char* in, size_t in_left, size_t skip, Emit e
 
 }  // namespace
 
-unsigned code_page_number(CodePage page) { return g_code_pages[page == CodePage::kOem]; }
+unsigned code_page_number(CodePage page) {
+    return g_code_pages[page == CodePage::kOem];
+}
 
 bool select_code_pages(unsigned ansi, unsigned oem) {
     if (!can_convert(ansi) || !can_convert(oem)) return false;
@@ -131,12 +134,16 @@ bool wide_to_narrow(CodePage page, std::u16string_view text, std::string& out) {
         bytes.push_back(static_cast<char>(unit >> 8));
     }
     convert_all(
-        cd, bytes.data(), bytes.size(), 2, [&](const char* chars, size_t count) { out.append(chars, count); },
+        cd, bytes.data(), bytes.size(), 2,
+        [&](const char* chars, size_t count) { out.append(chars, count); },
         [&] { out.push_back(kNarrowReplacement); });
     return true;
 }
 
 bool is_ansi_lead_byte(unsigned char byte) {
+    // UTF-8 has sequences of up to four bytes, which no two-byte step can walk; the system
+    // reports no lead bytes for it either.
+    if (code_page_number(CodePage::kAnsi) == kUtf8CodePage) return false;
     iconv_t cd = converter(CodePage::kAnsi, true).get(code_page_number(CodePage::kAnsi));
     if (cd == Converter::invalid()) return false;
     char in = static_cast<char>(byte);

@@ -28,7 +28,9 @@ locale_t case_locale() {
 }
 
 // Surrogates are left alone: they are halves of characters outside the mapping of one unit.
-bool is_surrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
+bool is_surrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDFFF;
+}
 
 char16_t upper_unit(char16_t unit) {
     if (is_surrogate(unit)) return unit;

@@ -11,7 +11,9 @@ namespace {
 
 constexpr UINT kGrouping = 3;
 
-int clamp_length(size_t length) { return length > INT_MAX ? INT_MAX : static_cast<int>(length); }
+int clamp_length(size_t length) {
+    return length > INT_MAX ? INT_MAX : static_cast<int>(length);
+}
 
 // The first character of the user's thousands separator, read once: formatting sizes for a
 // listing must not query the locale for every line.
@@ -43,14 +45,19 @@ std::u16string map_case(std::u16string_view text, bool upper) {
 }  // namespace
 
 int compare_ignoring_case(std::u16string_view a, std::u16string_view b) {
-    return ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE | SORT_STRINGSORT, as_wcstr(a.data()),
-                            clamp_length(a.size()), as_wcstr(b.data()), clamp_length(b.size())) -
+    return ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE | SORT_STRINGSORT,
+                            as_wcstr(a.data()), clamp_length(a.size()), as_wcstr(b.data()),
+                            clamp_length(b.size())) -
            CSTR_EQUAL;
 }
 
-std::u16string to_upper(std::u16string_view text) { return map_case(text, true); }
+std::u16string to_upper(std::u16string_view text) {
+    return map_case(text, true);
+}
 
-std::u16string to_lower(std::u16string_view text) { return map_case(text, false); }
+std::u16string to_lower(std::u16string_view text) {
+    return map_case(text, false);
+}
 
 std::u16string group_thousands(std::u16string_view digits) {
     std::u16string input(digits);
@@ -62,7 +69,8 @@ std::u16string group_thousands(std::u16string_view digits) {
     format.lpDecimalSep = decimal_separator;
     format.lpThousandSep = const_cast<wchar_t*>(thousands_separator());
     format.NegativeOrder = 1;
-    int needed = ::GetNumberFormatW(LOCALE_USER_DEFAULT, 0, as_wcstr(input.c_str()), &format, nullptr, 0);
+    int needed =
+        ::GetNumberFormatW(LOCALE_USER_DEFAULT, 0, as_wcstr(input.c_str()), &format, nullptr, 0);
     if (needed <= 0) return input;
     std::u16string result(static_cast<size_t>(needed), u'\0');
     int written = ::GetNumberFormatW(LOCALE_USER_DEFAULT, 0, as_wcstr(input.c_str()), &format,
@@ -74,6 +82,8 @@ std::u16string group_thousands(std::u16string_view digits) {
     return result;
 }
 
-bool select_thousands_separator(char16_t) { return false; }
+bool select_thousands_separator(char16_t) {
+    return false;
+}
 
 }  // namespace kub::os
