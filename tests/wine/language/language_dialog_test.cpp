@@ -19,6 +19,15 @@ namespace fs = std::filesystem;
 
 constexpr std::u16string_view kDialog = u"KUBLANGTESTDLG";
 
+std::string utf16le(std::u16string_view text) {
+    std::string bytes;
+    for (char16_t c : text) {
+        bytes.push_back(static_cast<char>(c & 0xFF));
+        bytes.push_back(static_cast<char>(c >> 8));
+    }
+    return bytes;
+}
+
 std::string line(TranslationKind kind, std::u16string_view context, std::u16string_view text,
                  std::u16string_view value) {
     LanguageKey key = language_key(kind, context, text);
@@ -26,22 +35,12 @@ std::string line(TranslationKind kind, std::u16string_view context, std::u16stri
     l += u"=\"";
     l += value;
     l += u"\"\r\n";
-    std::string bytes;
-    for (char16_t c : l) {
-        bytes.push_back(static_cast<char>(c & 0xFF));
-        bytes.push_back(static_cast<char>(c >> 8));
-    }
-    return bytes;
+    return utf16le(l);
 }
 
 // A UTF-16LE language file for the test dialog; `extra` lines are appended.
 fs::path write_language_file(const char* name, const std::string& extra) {
-    std::u16string head = u"\xFEFF; test translation\r\n***messages***\r\n";
-    std::string bytes;
-    for (char16_t c : head) {
-        bytes.push_back(static_cast<char>(c & 0xFF));
-        bytes.push_back(static_cast<char>(c >> 8));
-    }
+    std::string bytes = utf16le(u"\xFEFF; test translation\r\n***messages***\r\n");
     auto d = TranslationKind::kDialog;
     bytes += line(d, kDialog, u"语言测试", u"Language test");
     bytes += line(d, kDialog, u"压缩文件名称:", u"Archive name:");
