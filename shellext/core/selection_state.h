@@ -1,15 +1,14 @@
 #pragma once
 // What one extension object knows about the shell's selection: the captured paths and the
 // commands the selection analysis found applicable.
-#include <string>
-#include <vector>
+#include "common/string_list.h"
 
 namespace kub {
 
 struct SelectionState {
     // Selected file-system paths in the order the shell lists them; possibly only a prefix of
     // the selection until the full capture has run.
-    std::vector<std::u16string> SelectedPaths;
+    StringList SelectedPaths;
     // SelectedPaths holds every selected path.
     bool SelectionComplete = false;
     bool OfferAdd = false;

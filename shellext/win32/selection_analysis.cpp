@@ -9,7 +9,7 @@ bool analyse_selection(SelectionState& selection, IDataObject* data) {
     selection.OfferAdd = selection.OfferExtract = false;
     selection.OfferExtractEach = selection.OfferOpenSfx = false;
     selection.SelectedPaths.clear();
-    return capture_selection(data, selection.SelectedPaths) && !selection.SelectedPaths.empty();
+    return capture_selection(data, selection.SelectedPaths) && selection.SelectedPaths.size() != 0;
 }
 
 }  // namespace kub

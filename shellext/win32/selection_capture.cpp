@@ -32,22 +32,21 @@ std::u16string DroppedFileList::path(UINT index) const {
     return std::u16string(buffer, length < kPathBufferSize ? length : kMaxPathLength);
 }
 
-bool capture_selection(IDataObject* data, std::vector<std::u16string>& paths) {
+bool capture_selection(IDataObject* data, StringList& paths) {
     DroppedFileList list(data);
     if (!list.is_open()) return false;
-    for (UINT i = 0; i < list.count(); ++i) paths.push_back(list.path(i));
+    for (UINT i = 0; i < list.count(); ++i) paths.add(list.path(i));
     return true;
 }
 
-bool capture_full_selection(IDataObject* data, std::vector<std::u16string>& paths) {
+bool capture_full_selection(IDataObject* data, StringList& paths) {
     if (data == nullptr) return false;
     DroppedFileList list(data);
     if (!list.is_open()) return false;
     paths.clear();
     if (list.count() == 0) return false;
     try {
-        paths.reserve(list.count());
-        for (UINT i = 0; i < list.count(); ++i) paths.push_back(list.path(i));
+        for (UINT i = 0; i < list.count(); ++i) paths.add(list.path(i));
     } catch (const std::bad_alloc&) {
         paths.clear();
         return false;

@@ -4,7 +4,8 @@
 #include <objidl.h>
 
 #include <string>
-#include <vector>
+
+#include "common/string_list.h"
 
 namespace kub {
 
@@ -30,10 +31,10 @@ private:
 };
 
 // Appends every path of the data object's file list to `paths`; false when there is no list.
-bool capture_selection(IDataObject* data, std::vector<std::u16string>& paths);
+bool capture_selection(IDataObject* data, StringList& paths);
 
 // Replaces `paths` by the whole selection. False without data object, without a file list, with
 // an empty list, or when memory runs out while appending (then `paths` is left empty).
-bool capture_full_selection(IDataObject* data, std::vector<std::u16string>& paths);
+bool capture_full_selection(IDataObject* data, StringList& paths);
 
 }  // namespace kub

@@ -26,6 +26,15 @@ using Microsoft::WRL::ComPtr;
 
 std::u16string u16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
 
+// Every entry of a list, read from its start.
+std::vector<std::u16string> entries(StringList& list) {
+    std::vector<std::u16string> result;
+    list.rewind();
+    std::u16string_view entry;
+    while (list.next(entry)) result.emplace_back(entry);
+    return result;
+}
+
 std::vector<std::u16string> u16(const std::vector<std::wstring>& texts) {
     std::vector<std::u16string> result;
     for (const std::wstring& text : texts) result.push_back(u16(text));
@@ -135,21 +144,21 @@ std::vector<std::wstring> numbered_paths(int count) {
 TEST_F(ShellExtensionStateTest, LargeSelectionIsCapturedWholeInTheShellsOrder) {
     const std::vector<std::wstring> paths = numbered_paths(5000);
     ASSERT_EQ(initialize(nullptr, paths), S_OK);
-    EXPECT_EQ(object().selection().SelectedPaths, u16(paths));
+    EXPECT_EQ(entries(object().selection().SelectedPaths), u16(paths));
     EXPECT_FALSE(object().selection().SelectionComplete);
 
     HdropDataObject* data = HdropDataObject::create(paths);
     ASSERT_TRUE(object().full_capture(data));
     data->Release();
     EXPECT_EQ(object().selection().SelectedPaths.size(), 5000u);
-    EXPECT_EQ(object().selection().SelectedPaths, u16(paths));
+    EXPECT_EQ(entries(object().selection().SelectedPaths), u16(paths));
     EXPECT_TRUE(object().selection().SelectionComplete);
 }
 
 TEST_F(ShellExtensionStateTest, CapturedPathsAreCutAt2047Units) {
     const std::wstring long_path = L"C:\\" + std::wstring(3000, L'x');
     ASSERT_EQ(initialize(nullptr, {long_path, L"C:\\short.txt"}), S_OK);
-    const auto& captured = object().selection().SelectedPaths;
+    const auto captured = entries(object().selection().SelectedPaths);
     ASSERT_EQ(captured.size(), 2u);
     EXPECT_EQ(captured[0], u16(long_path.substr(0, 2047)));
     EXPECT_EQ(captured[1], u"C:\\short.txt");
@@ -172,11 +181,12 @@ TEST_F(ShellExtensionStateTest, FullCaptureFailures) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        object().selection().SelectedPaths = {u"C:\\kept.txt"};
+        object().selection().SelectedPaths.clear();
+        object().selection().SelectedPaths.add(u"C:\\kept.txt");
         HdropDataObject* data =
             c.has_object ? HdropDataObject::create(c.paths, c.offers_file_list) : nullptr;
         EXPECT_FALSE(object().full_capture(data));
-        EXPECT_EQ(object().selection().SelectedPaths, c.paths_after);
+        EXPECT_EQ(entries(object().selection().SelectedPaths), c.paths_after);
         EXPECT_FALSE(object().selection().SelectionComplete);
         if (data != nullptr) data->Release();
     }
@@ -195,7 +205,8 @@ TEST_F(ShellExtensionStateTest, InitializeWhileAnalysisBusyChangesNothing) {
     EXPECT_EQ(data->references(), 1);
     EXPECT_EQ(object().selection_data_object(), kept);
     EXPECT_EQ(DropFolder, u16(target.path()));
-    EXPECT_EQ(object().selection().SelectedPaths, std::vector<std::u16string>{u"C:\\first.txt"});
+    EXPECT_EQ(entries(object().selection().SelectedPaths),
+              std::vector<std::u16string>{u"C:\\first.txt"});
     data->Release();
 }
 

@@ -1,0 +1,36 @@
+#include "shellext/core/command_lookup.h"
+
+#include "common/bounded_string.h"
+#include "common/encoding.h"
+#include "common/lang_string.h"
+#include "shellext/core/command_kind.h"
+#include "shellext/core/command_table.h"
+
+namespace kub {
+
+std::optional<std::u16string> command_text(std::uint32_t offset, CommandTextType type) {
+    if (offset >= static_cast<std::uint32_t>(CommandTable.count)) return std::nullopt;
+    const std::int32_t kind = CommandTable.kinds[offset];
+    if (type == CommandTextType::help) {
+        const unsigned id = command_help_id(kind, ProfileCommandCount);
+        return id == 0 ? std::u16string() : std::u16string(LangString(id));
+    }
+    const std::string verb = command_verb(kind, ProfileCommandCount);
+    return std::u16string(verb.begin(), verb.end());
+}
+
+std::optional<std::uint32_t> find_command_by_verb(std::string_view verb, std::size_t capacity) {
+    for (std::uint32_t offset = 0; offset < static_cast<std::uint32_t>(CommandTable.count);
+         ++offset) {
+        const std::optional<std::u16string> text = command_text(offset, CommandTextType::verb);
+        if (!text) return std::nullopt;
+        std::string ansi;
+        wide_to_ansi(*text, ansi);
+        std::string bounded;
+        copy_bounded(bounded, ansi, capacity);
+        if (bounded == verb) return offset;
+    }
+    return std::nullopt;
+}
+
+}  // namespace kub

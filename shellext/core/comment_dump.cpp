@@ -1,0 +1,45 @@
+#include "shellext/core/comment_dump.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "common/file_helpers.h"
+#include "common/path_limits.h"
+#include "common/path_ops.h"
+#include "common/temp_files.h"
+#include "shellext/settings/archiver_path.h"
+
+namespace kub {
+
+std::optional<std::u16string> run_comment_dump(std::u16string_view archive,
+                                               const ArchiverLauncher& launch) {
+    std::u16string name;
+    TempFolderPath(name, kPathBufferSize, false);
+    append_separator(name);
+    name += kCommentDumpPrefix;
+    if (!AppendUniqueSuffix(name, kPathBufferSize)) return std::nullopt;
+
+    LaunchRecord record;
+    record.file = ArchiverPath();
+    record.parameters = u"cw -y -scuc \"";
+    record.parameters += archive;
+    record.parameters += u"\" \"" + name + u"\"";
+    record.wait = true;
+    if (!launch(record)) return std::nullopt;
+
+    std::FILE* file = open_file_stream(name, "rb");
+    if (file == nullptr) return std::nullopt;
+    std::vector<unsigned char> bytes(kMaxCommentDumpBytes);
+    const std::size_t read = std::fread(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+    delete_file(name);
+
+    std::u16string text;
+    text.reserve(read / 2);
+    for (std::size_t i = 0; i + 1 < read; i += 2) {
+        text.push_back(static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)));
+    }
+    return text;
+}
+
+}  // namespace kub
