@@ -11,9 +11,6 @@ endif()
 if(KUB_WINDOWS)
   target_compile_definitions(kub_flags INTERFACE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
                                                  _WIN32_WINNT=0x0601 WINVER=0x0601)
-  # mingw's GCC 12 at -O3 reports impossible overlaps inside libstdc++'s own string copies
-  # (GCC bug 105329); the warning says nothing about our code there.
-  target_compile_options(kub_flags INTERFACE -Wno-restrict)
   # Everything links the C++ and GCC run-times and winpthread statically, so the DLL loads into
   # Explorer with nothing beside it.
   add_link_options(-static -static-libgcc -static-libstdc++)
