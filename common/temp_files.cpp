@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "common/common_time.h"
 #include "common/file_helpers.h"
 #include "common/number_text.h"
 #include "common/os/os.h"
@@ -29,8 +30,9 @@ std::u16string three_digits(std::uint32_t value) {
 }
 
 std::uint32_t suffix_seed() {
-    const auto now = static_cast<std::uint32_t>(os::system_time_now());
-    return now ^ (now >> 10);
+    const CommonTime now = time_now();
+    const auto low = static_cast<std::uint32_t>(now);
+    return low ^ (low >> 10) ^ time_to_packed(now);
 }
 
 // Names the temporary folder's entry for `prefix`; empty when no unique name fits.

@@ -180,6 +180,8 @@ TEST(ExtendedLengthPath, PrefixesEveryKindOfPath) {
     std::u16string out = u"kept";
     EXPECT_FALSE(ExtendedLengthPath(u"", out, kPathBufferSize, u"D:\\work"));
     EXPECT_EQ(out, u"kept");
+    // A rooted path takes the current folder's drive; without one it has no extended form.
+    EXPECT_FALSE(ExtendedLengthPath(u"\\dir\\f", out, kPathBufferSize, u"\\\\srv\\share"));
     // The current folder's own trailing separator is not doubled.
     ASSERT_TRUE(ExtendedLengthPath(u"f", out, kPathBufferSize, u"D:\\"));
     EXPECT_EQ(out, u"\\\\?\\D:\\f");

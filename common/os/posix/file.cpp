@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "common/common_time.h"
 #include "common/os/os_file.h"
 #include "common/os/posix/native_path.h"
 
@@ -63,12 +64,9 @@ bool fail_on_path(const std::string& native) {
     return false;
 }
 
-constexpr std::uint64_t kUnixEpochAsFileTime = 116444736000000000ULL;
-
 std::uint64_t to_file_time(const timespec& t) {
-    if (t.tv_sec < 0) return 0;
-    return static_cast<std::uint64_t>(t.tv_sec) * 10000000ULL +
-           static_cast<std::uint64_t>(t.tv_nsec) / 100 + kUnixEpochAsFileTime;
+    const CommonTime seconds = time_from_unix(t.tv_sec);
+    return seconds == 0 ? 0 : seconds + static_cast<std::uint64_t>(t.tv_nsec) / 100;
 }
 
 std::uint32_t attributes_of(const struct stat& st, bool is_link) {
