@@ -10,3 +10,4 @@
 #include "common/os/os_module.h"
 #include "common/os/os_environment.h"
 #include "common/os/os_memory_protection.h"
+#include "common/os/os_shell_path.h"
