@@ -11,10 +11,13 @@
 namespace kub {
 namespace {
 
-std::vector<int> g_reports;
-void record_report(const MessageRecord& message) { g_reports.push_back(message.id); }
+struct Report {
+    int id;
+    std::u16string text;
+};
+std::vector<Report> g_reports;
+void record(const MessageRecord& message) { g_reports.push_back({message.id, std::u16string(message.text1)}); }
 
-constexpr int kSeekErrorId = kMsgSeekError;
 constexpr std::string_view kSixteen = "0123456789ABCDEF";
 
 class DiskFileTest : public ::testing::Test {
@@ -23,7 +26,7 @@ protected:
         ASSERT_FALSE(scratch_.path().empty());
         ASSERT_TRUE(scratch_.write_file(u"data.bin", kSixteen));
         g_reports.clear();
-        previous_sink_ = ErrorState::set_report_sink(record_report);
+        previous_sink_ = ErrorState::set_report_sink(record);
     }
     void TearDown() override { ErrorState::set_report_sink(previous_sink_); }
 
@@ -64,7 +67,8 @@ TEST_F(DiskFileTest, SeekBeforeTheStartFailsAndIsReported) {
     DiskFile file;
     ASSERT_TRUE(file.Open(scratch_ / u"data.bin"));
     EXPECT_FALSE(file.Seek(-17, SeekMethod::end));
-    EXPECT_EQ(g_reports, std::vector<int>{kSeekErrorId});
+    ASSERT_EQ(g_reports.size(), 1u);
+    EXPECT_EQ(g_reports[0].id, kMsgSeekError);
     file.report_errors = false;
     EXPECT_FALSE(file.Seek(-1, SeekMethod::begin));
     EXPECT_EQ(g_reports.size(), 1u);
@@ -111,6 +115,7 @@ TEST_F(DiskFileTest, FailedReadIsReportedAsReadError) {
     EXPECT_EQ(file.Read(buffer, sizeof buffer), -1);
     EXPECT_EQ(file.LastError(), kFileErrorRead);
     ASSERT_EQ(g_reports.size(), 1u);
+    EXPECT_EQ(g_reports[0].text, scratch_ / u"data.bin");
 }
 
 TEST_F(DiskFileTest, SectorWiseReadCountsFailedPiecesAsRead) {
@@ -209,6 +214,13 @@ TEST_F(DiskFileTest, LongPathsWorkThroughTheExtendedForm) {
     std::fclose(stream);
 
     EXPECT_TRUE(file_exists(path));
+    // The form the retry uses names the file by itself.
+    std::u16string long_form;
+    ASSERT_TRUE(ExtendedLengthPath(path, long_form));
+    const os::NativeFile direct = os::open_file(long_form, {});
+    ASSERT_NE(direct, os::kInvalidFile);
+    os::close_file(direct);
+
     DiskFile file;
     ASSERT_TRUE(file.Open(path));
     EXPECT_EQ(read(file, 5), "01234");
