@@ -12,11 +12,15 @@ bool is_search_error(os::FileError error) {
            error != os::FileError::no_more_files;
 }
 
-bool is_dot_entry(std::u16string_view name) { return name == u"." || name == u".."; }
+bool is_dot_entry(std::u16string_view name) {
+    return name == u"." || name == u"..";
+}
 
 }  // namespace
 
-DirScanner::~DirScanner() { CloseSearch(); }
+DirScanner::~DirScanner() {
+    CloseSearch();
+}
 
 void DirScanner::CloseSearch() {
     os::find_close(search_);

@@ -23,7 +23,7 @@ struct FoundEntry {
 };
 
 class DirScanner {
-public:
+  public:
     DirScanner() = default;
     DirScanner(const DirScanner&) = delete;
     DirScanner& operator=(const DirScanner&) = delete;
@@ -34,7 +34,7 @@ public:
     // The next entry other than "." and ".."; false at the end or on failure.
     bool Next(FoundEntry& entry);
 
-private:
+  private:
     void CloseSearch();
 
     std::u16string mask_;

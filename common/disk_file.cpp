@@ -44,7 +44,8 @@ bool DiskFile::Open(std::u16string_view name, unsigned flags) {
     options.share_write = (flags & kOpenShareWrite) != 0 || share_for_writing;
     options.sequential_hint = !no_sequential_hint;
     const os::NativeFile handle = with_long_path_retry(
-        name, os::kInvalidFile, [&](std::u16string_view path) { return os::open_file(path, options); });
+        name, os::kInvalidFile,
+        [&](std::u16string_view path) { return os::open_file(path, options); });
     if (handle == os::kInvalidFile) {
         const os::FileError error = os::last_file_error();
         if (error == os::FileError::not_found || error == os::FileError::path_not_found) {
@@ -216,7 +217,9 @@ std::int64_t DiskFile::FileLength() {
     return length;
 }
 
-void DiskFile::ReportReadError() { ErrorState::report(kMsgReadError, name_); }
+void DiskFile::ReportReadError() {
+    ErrorState::report(kMsgReadError, name_);
+}
 
 void DiskFile::ReportSeekError() {
     if (!ErrorState::data().user_break) ErrorState::report(kMsgSeekError, name_);

@@ -12,7 +12,7 @@
 namespace kub {
 
 // Open flags.
-inline constexpr unsigned kOpenUpdate = 0x1;      // read and write
+inline constexpr unsigned kOpenUpdate = 0x1;  // read and write
 inline constexpr unsigned kOpenWriteOnly = 0x2;
 inline constexpr unsigned kOpenShareWrite = 0x4;  // others may write while it is open
 
@@ -29,7 +29,7 @@ inline constexpr int kHandleSupplied = 2;  // any other non-zero value: attached
 using SeekMethod = os::SeekMethod;
 
 class DiskFile {
-public:
+  public:
     DiskFile() = default;
     DiskFile(const DiskFile&) = delete;
     DiskFile& operator=(const DiskFile&) = delete;
@@ -73,7 +73,7 @@ public:
     bool no_sequential_hint = false;
     bool share_for_writing = false;
 
-private:
+  private:
     bool SeekQuiet(std::int64_t offset, SeekMethod method);
     std::int64_t ReadBySectors(void* buffer, std::size_t size, std::int64_t start);
     void ReportReadError();

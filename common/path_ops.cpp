@@ -31,7 +31,9 @@ std::size_t name_offset(std::u16string_view path) {
     return 0;
 }
 
-std::u16string_view name_part(std::u16string_view path) { return path.substr(name_offset(path)); }
+std::u16string_view name_part(std::u16string_view path) {
+    return path.substr(name_offset(path));
+}
 
 void replace_name(std::u16string& path, std::u16string_view name, std::size_t size) {
     path.resize(name_offset(path));
@@ -78,7 +80,9 @@ void append_separator(std::u16string& path, std::size_t size) {
     if (!path.empty() && !is_separator(path.back()) && path.size() + 2 <= size) path += u'\\';
 }
 
-char16_t last_char(std::u16string_view path) { return path.empty() ? u'\0' : path.back(); }
+char16_t last_char(std::u16string_view path) {
+    return path.empty() ? u'\0' : path.back();
+}
 
 bool has_wildcards(std::u16string_view path) {
     return path.find_first_of(u"*?") != std::u16string_view::npos;
@@ -182,7 +186,8 @@ bool ExtendedLengthPath(std::u16string_view path, std::u16string& out, std::size
         if (!has_drive_letter(current_folder)) return false;
         result.append(kExtendedPrefix).append(current_folder.substr(0, 2)).append(path);
     } else {
-        std::u16string folder(current_folder.substr(0, std::min(current_folder.size(), kMaxPathLength)));
+        std::u16string folder(
+            current_folder.substr(0, std::min(current_folder.size(), kMaxPathLength)));
         append_separator(folder);
         if (path.size() >= 2 && path[0] == u'.' && is_separator(path[1])) path.remove_prefix(2);
         result.append(kExtendedPrefix).append(folder).append(path);

@@ -9,8 +9,12 @@
 
 namespace kub {
 
-constexpr bool is_separator(char16_t c) { return c == u'\\' || c == u'/'; }
-constexpr bool is_drive_colon(char16_t c) { return c == u':'; }
+constexpr bool is_separator(char16_t c) {
+    return c == u'\\' || c == u'/';
+}
+constexpr bool is_drive_colon(char16_t c) {
+    return c == u':';
+}
 
 // Offset of the name part: after the last separator, else after "X:", else 0.
 std::size_t name_offset(std::u16string_view path);

@@ -28,14 +28,16 @@ void normalise_extension(std::u16string& name, std::size_t size) {
         append_bounded(name, u".kub", size);
     } else if (ext == u".") {
         if (name.size() + 3 < size) name += kDefaultExtension;
-    } else if (compare_text(ext.substr(1), u"exe") == 0 || compare_text(ext.substr(1), u"sfx") == 0) {
+    } else if (compare_text(ext.substr(1), u"exe") == 0 ||
+               compare_text(ext.substr(1), u"sfx") == 0) {
         replace_extension(name, kDefaultExtension, size);
     }
 }
 
 // k09 gives k10, k99 gives l00; without two digits after the first character, k00.
 bool advance_old_style(std::u16string& name, std::size_t size, std::size_t dot) {
-    const bool counted = name.size() > dot + 3 && is_digit(name[dot + 2]) && is_digit(name[dot + 3]);
+    const bool counted =
+        name.size() > dot + 3 && is_digit(name[dot + 2]) && is_digit(name[dot + 3]);
     if (!counted) {
         name.resize(std::min(name.size(), dot + 2));
         append_bounded(name, u"00", size);

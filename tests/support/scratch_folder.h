@@ -7,7 +7,7 @@
 namespace kub::test {
 
 class ScratchFolder {
-public:
+  public:
     ScratchFolder();
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
@@ -16,12 +16,14 @@ public:
     // The folder, with a trailing separator; empty when it could not be made.
     const std::u16string& path() const { return path_; }
     // path() followed by a relative name.
-    std::u16string operator/(std::u16string_view name) const { return path_ + std::u16string(name); }
+    std::u16string operator/(std::u16string_view name) const {
+        return path_ + std::u16string(name);
+    }
     // Creates (or replaces) a file with the given bytes; false when it cannot.
     bool write_file(std::u16string_view name, std::string_view bytes) const;
     bool make_folder(std::u16string_view name) const;
 
-private:
+  private:
     std::u16string path_;
 };
 

@@ -11,7 +11,7 @@ namespace kub {
 namespace {
 
 class DirScannerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_FALSE(scratch_.path().empty());
         ASSERT_TRUE(scratch_.write_file(u"one.txt", "1"));

@@ -16,12 +16,14 @@ struct Report {
     std::u16string text;
 };
 std::vector<Report> g_reports;
-void record(const MessageRecord& message) { g_reports.push_back({message.id, std::u16string(message.text1)}); }
+void record(const MessageRecord& message) {
+    g_reports.push_back({message.id, std::u16string(message.text1)});
+}
 
 constexpr std::string_view kSixteen = "0123456789ABCDEF";
 
 class DiskFileTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_FALSE(scratch_.path().empty());
         ASSERT_TRUE(scratch_.write_file(u"data.bin", kSixteen));

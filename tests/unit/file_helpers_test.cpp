@@ -10,7 +10,7 @@ namespace kub {
 namespace {
 
 class FileHelpersTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_FALSE(scratch_.path().empty());
         ASSERT_TRUE(scratch_.write_file(u"a.txt", "alpha"));

@@ -15,12 +15,17 @@ struct PathCase {
 
 TEST(NamePart, AfterLastSeparatorOrDriveColon) {
     const PathCase cases[] = {
-        {u"C:\\dir\\file.txt", u"file.txt"}, {u"dir/sub\\name", u"name"},
-        {u"a/b", u"b"},                      {u"C:file", u"file"},
-        {u"C:", u""},                        {u"file", u"file"},
-        {u"dir\\", u""},                     {u"", u""},
+        {u"C:\\dir\\file.txt", u"file.txt"},
+        {u"dir/sub\\name", u"name"},
+        {u"a/b", u"b"},
+        {u"C:file", u"file"},
+        {u"C:", u""},
+        {u"file", u"file"},
+        {u"dir\\", u""},
+        {u"", u""},
     };
-    for (const auto& c : cases) EXPECT_EQ(name_part(c.path), c.expected) << std::u16string(c.path).size();
+    for (const auto& c : cases)
+        EXPECT_EQ(name_part(c.path), c.expected) << std::u16string(c.path).size();
     EXPECT_EQ(folder_part(u"C:\\dir\\file.txt"), u"C:\\dir\\");
     EXPECT_EQ(folder_part(u"C:file"), u"C:");
     EXPECT_EQ(folder_part(u"file"), u"");
@@ -28,9 +33,10 @@ TEST(NamePart, AfterLastSeparatorOrDriveColon) {
 
 TEST(CutName, KeepsTheRootSeparator) {
     const PathCase cases[] = {
-        {u"C:\\file", u"C:\\"},   {u"C:\\a\\file", u"C:\\a"}, {u"\\file", u"\\"},
-        {u"C:/a/file", u"C:/a"},  {u"a\\b\\", u"a\\b"},       {u"file", u""},
-        {u"C:file", u"C:"},       {u"\\\\srv\\share\\f", u"\\\\srv\\share"},
+        {u"C:\\file", u"C:\\"}, {u"C:\\a\\file", u"C:\\a"},
+        {u"\\file", u"\\"},     {u"C:/a/file", u"C:/a"},
+        {u"a\\b\\", u"a\\b"},   {u"file", u""},
+        {u"C:file", u"C:"},     {u"\\\\srv\\share\\f", u"\\\\srv\\share"},
     };
     for (const auto& c : cases) {
         std::u16string path(c.path);
@@ -121,7 +127,10 @@ TEST(NarrowNames, TrailBytesAreNotSeparators) {
     test::CodePageScope scope(936, 936);
     if (!scope.active()) GTEST_SKIP() << "needs code page 936";
     // 0x81 0x5C is one character in code page 936 whose second byte is the backslash.
-    EXPECT_EQ(narrow_name_part("dir\\\x81\x5C" "a"), "\x81\x5C" "a");
+    EXPECT_EQ(narrow_name_part("dir\\\x81\x5C"
+                               "a"),
+              "\x81\x5C"
+              "a");
     EXPECT_EQ(narrow_name_part("C:name"), "name");
     EXPECT_EQ(narrow_name_part("a/b"), "b");
     // "\xC4\xE3" is U+4F60 in code page 936.

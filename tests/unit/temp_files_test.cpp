@@ -60,8 +60,10 @@ TEST(AppendUniqueSuffix, AvoidsExistingFiles) {
 }
 
 class TempFolderTest : public ::testing::Test {
-protected:
-    void TearDown() override { delete_registry_value(RegistryRoot::kCurrentUser, u"Paths", u"TempFolder"); }
+  protected:
+    void TearDown() override {
+        delete_registry_value(RegistryRoot::kCurrentUser, u"Paths", u"TempFolder");
+    }
 
     static std::u16string temp_folder(bool accept_missing) {
         std::u16string out;

@@ -12,7 +12,8 @@ struct VolumeCase {
     std::u16string_view next;
 };
 
-std::u16string advance(std::u16string_view name, bool old_style, std::size_t size = kPathBufferSize) {
+std::u16string advance(std::u16string_view name, bool old_style,
+                       std::size_t size = kPathBufferSize) {
     std::u16string result(name);
     AdvanceVolumeName(result, size, old_style);
     return result;

@@ -27,7 +27,8 @@ std::u16string expand_environment_strings(std::u16string_view text) {
         if (close == std::u16string_view::npos) break;
         out.append(text.substr(pos, open - pos));
         std::u16string value;
-        if (close > open + 1 && get_environment_variable(text.substr(open + 1, close - open - 1), value)) {
+        if (close > open + 1 &&
+            get_environment_variable(text.substr(open + 1, close - open - 1), value)) {
             out += value;
             pos = close + 1;
         } else {

@@ -19,19 +19,27 @@ thread_local FileError g_last_error = FileError::none;
 
 FileError error_from_errno(int code) {
     switch (code) {
-        case 0: return FileError::none;
-        case ENOENT: return FileError::not_found;
-        case ENOTDIR: return FileError::path_not_found;
+        case 0:
+            return FileError::none;
+        case ENOENT:
+            return FileError::not_found;
+        case ENOTDIR:
+            return FileError::path_not_found;
         case EEXIST:
-        case ENOTEMPTY: return FileError::already_exists;
+        case ENOTEMPTY:
+            return FileError::already_exists;
         case EACCES:
         case EPERM:
         case EISDIR:
-        case EROFS: return FileError::access_denied;
-        case EPIPE: return FileError::broken_pipe;
+        case EROFS:
+            return FileError::access_denied;
+        case EPIPE:
+            return FileError::broken_pipe;
         case ENOSYS:
-        case ENOTSUP: return FileError::unsupported;
-        default: return FileError::other;
+        case ENOTSUP:
+            return FileError::unsupported;
+        default:
+            return FileError::other;
     }
 }
 
@@ -94,7 +102,9 @@ bool describe(const std::string& native, std::u16string name, DirEntryInfo& entr
     return succeed();
 }
 
-char16_t fold(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c; }
+char16_t fold(char16_t c) {
+    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
+}
 
 // Matches as the system's directory search does: "*" any run, "?" one character, ASCII letters
 // without regard to case, and "*.*" everything.
@@ -105,7 +115,8 @@ bool wildcard_match(std::u16string_view pattern, std::u16string_view name) {
         if (p < pattern.size() && pattern[p] == u'*') {
             star = p++;
             resume = n;
-        } else if (p < pattern.size() && (pattern[p] == u'?' || fold(pattern[p]) == fold(name[n]))) {
+        } else if (p < pattern.size() &&
+                   (pattern[p] == u'?' || fold(pattern[p]) == fold(name[n]))) {
             ++p;
             ++n;
         } else if (star != std::u16string_view::npos) {
@@ -127,7 +138,9 @@ struct DirSearch {
     std::u16string pattern;
 };
 
-FileError last_file_error() { return g_last_error; }
+FileError last_file_error() {
+    return g_last_error;
+}
 
 NativeFile open_file(std::u16string_view path, const OpenOptions& options) {
     const std::string native = posix::to_native_path(path);
@@ -212,8 +225,12 @@ FileType file_type(NativeFile file) {
     return FileType::disk;
 }
 
-NativeFile standard_input() { return STDIN_FILENO; }
-NativeFile standard_output() { return STDOUT_FILENO; }
+NativeFile standard_input() {
+    return STDIN_FILENO;
+}
+NativeFile standard_output() {
+    return STDOUT_FILENO;
+}
 
 std::FILE* open_stream(std::u16string_view path, const char* mode) {
     const std::string native = posix::to_native_path(path);
@@ -237,7 +254,8 @@ bool set_attributes(std::u16string_view path, std::uint32_t attributes) {
     struct stat st {};
     if (::stat(native.c_str(), &st) != 0) return fail_on_path(native);
     mode_t mode = st.st_mode & 07777;
-    mode = (attributes & kAttrReadOnly) != 0 ? mode & ~(S_IWUSR | S_IWGRP | S_IWOTH) : mode | S_IWUSR;
+    mode =
+        (attributes & kAttrReadOnly) != 0 ? mode & ~(S_IWUSR | S_IWGRP | S_IWOTH) : mode | S_IWUSR;
     if (::chmod(native.c_str(), mode) != 0) return fail();
     return succeed();
 }

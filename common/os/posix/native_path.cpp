@@ -69,12 +69,15 @@ std::u16string from_native_name(std::string_view name) {
     std::size_t i = 0;
     while (i < name.size()) {
         const auto lead = static_cast<unsigned char>(name[i]);
-        std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2
-                                           : lead >= 0xE0 && lead <= 0xEF   ? 3
-                                           : lead >= 0xF0 && lead <= 0xF4   ? 4
-                                                                            : 0;
-        char32_t c = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F
-                                                                                  : lead & 0x07;
+        std::size_t length = lead < 0x80                    ? 1
+                             : lead >= 0xC2 && lead <= 0xDF ? 2
+                             : lead >= 0xE0 && lead <= 0xEF ? 3
+                             : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                            : 0;
+        char32_t c = length == 1   ? lead
+                     : length == 2 ? lead & 0x1F
+                     : length == 3 ? lead & 0x0F
+                                   : lead & 0x07;
         bool valid = length != 0 && name.size() - i >= length;
         for (std::size_t k = 1; valid && k < length; ++k) {
             const auto next = static_cast<unsigned char>(name[i + k]);

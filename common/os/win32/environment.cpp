@@ -10,7 +10,8 @@ bool get_environment_variable(std::u16string_view name, std::u16string& value) {
     const DWORD needed = ::GetEnvironmentVariableW(as_wcstr(key.c_str()), nullptr, 0);
     if (needed == 0) return false;
     std::u16string buffer(needed, u'\0');
-    const DWORD length = ::GetEnvironmentVariableW(as_wcstr(key.c_str()), as_wcstr(buffer.data()), needed);
+    const DWORD length =
+        ::GetEnvironmentVariableW(as_wcstr(key.c_str()), as_wcstr(buffer.data()), needed);
     if (length == 0 && ::GetLastError() == ERROR_ENVVAR_NOT_FOUND) return false;
     buffer.resize(length < needed ? length : 0);
     value = std::move(buffer);

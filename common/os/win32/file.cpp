@@ -11,12 +11,20 @@ namespace kub::os {
 namespace {
 
 // The API wants terminated strings; views are not.
-std::u16string terminated(std::u16string_view text) { return std::u16string(text); }
+std::u16string terminated(std::u16string_view text) {
+    return std::u16string(text);
+}
 
-const wchar_t* wide(const std::u16string& text) { return as_wcstr(text.c_str()); }
+const wchar_t* wide(const std::u16string& text) {
+    return as_wcstr(text.c_str());
+}
 
-HANDLE to_handle(NativeFile file) { return reinterpret_cast<HANDLE>(file); }
-NativeFile from_handle(HANDLE handle) { return reinterpret_cast<NativeFile>(handle); }
+HANDLE to_handle(NativeFile file) {
+    return reinterpret_cast<HANDLE>(file);
+}
+NativeFile from_handle(HANDLE handle) {
+    return reinterpret_cast<NativeFile>(handle);
+}
 
 std::uint64_t from_file_time(const FILETIME& time) {
     return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
@@ -39,21 +47,31 @@ struct DirSearch {
 
 FileError last_file_error() {
     switch (::GetLastError()) {
-        case ERROR_SUCCESS: return FileError::none;
-        case ERROR_FILE_NOT_FOUND: return FileError::not_found;
+        case ERROR_SUCCESS:
+            return FileError::none;
+        case ERROR_FILE_NOT_FOUND:
+            return FileError::not_found;
         case ERROR_PATH_NOT_FOUND:
         case ERROR_BAD_NETPATH:
-        case ERROR_INVALID_DRIVE: return FileError::path_not_found;
-        case ERROR_NO_MORE_FILES: return FileError::no_more_files;
+        case ERROR_INVALID_DRIVE:
+            return FileError::path_not_found;
+        case ERROR_NO_MORE_FILES:
+            return FileError::no_more_files;
         case ERROR_ALREADY_EXISTS:
-        case ERROR_FILE_EXISTS: return FileError::already_exists;
+        case ERROR_FILE_EXISTS:
+            return FileError::already_exists;
         case ERROR_ACCESS_DENIED:
-        case ERROR_SHARING_VIOLATION: return FileError::access_denied;
-        case ERROR_LOCK_VIOLATION: return FileError::lock_violation;
-        case ERROR_BROKEN_PIPE: return FileError::broken_pipe;
+        case ERROR_SHARING_VIOLATION:
+            return FileError::access_denied;
+        case ERROR_LOCK_VIOLATION:
+            return FileError::lock_violation;
+        case ERROR_BROKEN_PIPE:
+            return FileError::broken_pipe;
         case ERROR_NOT_SUPPORTED:
-        case ERROR_CALL_NOT_IMPLEMENTED: return FileError::unsupported;
-        default: return FileError::other;
+        case ERROR_CALL_NOT_IMPLEMENTED:
+            return FileError::unsupported;
+        default:
+            return FileError::other;
     }
 }
 
@@ -76,7 +94,9 @@ NativeFile create_file(std::u16string_view path) {
     return handle == INVALID_HANDLE_VALUE ? kInvalidFile : from_handle(handle);
 }
 
-bool close_file(NativeFile file) { return ::CloseHandle(to_handle(file)) != FALSE; }
+bool close_file(NativeFile file) {
+    return ::CloseHandle(to_handle(file)) != FALSE;
+}
 
 bool read_file(NativeFile file, void* buffer, std::size_t size, std::size_t& done) {
     done = 0;
@@ -117,15 +137,23 @@ bool seek_file(NativeFile file, std::int64_t offset, SeekMethod method, std::int
 
 FileType file_type(NativeFile file) {
     switch (::GetFileType(to_handle(file))) {
-        case FILE_TYPE_DISK: return FileType::disk;
-        case FILE_TYPE_CHAR: return FileType::character;
-        case FILE_TYPE_PIPE: return FileType::pipe;
-        default: return FileType::unknown;
+        case FILE_TYPE_DISK:
+            return FileType::disk;
+        case FILE_TYPE_CHAR:
+            return FileType::character;
+        case FILE_TYPE_PIPE:
+            return FileType::pipe;
+        default:
+            return FileType::unknown;
     }
 }
 
-NativeFile standard_input() { return from_handle(::GetStdHandle(STD_INPUT_HANDLE)); }
-NativeFile standard_output() { return from_handle(::GetStdHandle(STD_OUTPUT_HANDLE)); }
+NativeFile standard_input() {
+    return from_handle(::GetStdHandle(STD_INPUT_HANDLE));
+}
+NativeFile standard_output() {
+    return from_handle(::GetStdHandle(STD_OUTPUT_HANDLE));
+}
 
 std::FILE* open_stream(std::u16string_view path, const char* mode) {
     std::wstring wide_mode;
