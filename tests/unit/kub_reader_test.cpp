@@ -10,6 +10,7 @@
 #include "common/common_time.h"
 #include "common/error_state.h"
 #include "formats/kub/kub_archive.h"
+#include "tests/support/code_page_scope.h"
 #include "tests/support/kub_memory_source.h"
 #include "tests/support/kub_writer.h"
 #include "tests/support/scratch_folder.h"
@@ -257,6 +258,24 @@ TEST(KubReader, FiveFormatFileFieldsAndExtraRecords) {
     EXPECT_TRUE(l.summary.IsSolid);
     EXPECT_TRUE(l.summary.IsLocked);
     EXPECT_FALSE(l.summary.HasComment);
+}
+
+TEST(KubReader, StoredNamesInTheSystemCodePage) {
+    test::CodePageScope pages(936, 936);
+    if (!pages.active()) GTEST_SKIP() << "needs code page 936";
+    test::ScratchFolder dir;
+    // Without an encoded form the name is OEM text; in 936, CE C4 BC FE is "文件".
+    test::Gen2Archive two;
+    two.items = {gen2_file("\xCE\xC4\xBC\xFE/a.txt", 1, 1)};
+    EXPECT_EQ(names(list(dir, u"oem2.kub", test::build(two))), std::vector<std::u16string>{u"\u6587\u4ef6\\a.txt"});
+    test::Gen1Archive one;
+    one.items.push_back({"\xCE\xC4\xBC\xFE.TXT", 1, 1, 0, kDosTime, 0x20, 0, 0, {}});
+    EXPECT_EQ(names(list(dir, u"oem1.kub", test::build(one))), std::vector<std::u16string>{u"\u6587\u4ef6.TXT"});
+    // 5.0 names are UTF-8 whatever the code pages.
+    test::Gen3Archive five;
+    five.items.resize(1);
+    five.items[0].name = "\xE6\x96\x87\xE4\xBB\xB6";
+    EXPECT_EQ(names(list(dir, u"utf8.kub", test::build(five))), std::vector<std::u16string>{u"\u6587\u4ef6"});
 }
 
 TEST(KubReader, CommentsAndServiceHeadersAreNotItems) {
