@@ -1,15 +1,24 @@
 #include "shellext/win32/selection_analysis.h"
 
+#include "formats/archive_analysis.h"
+#include "shellext/core/module_state.h"
+#include "shellext/core/selection_analysis.h"
 #include "shellext/win32/selection_capture.h"
 
 namespace kub {
 
-// The paths are captured; no command is offered yet, so a menu built on this state stays empty.
+// The file list stays open while the portable analysis fetches paths, so it can stop early
+// without reading the rest of a large selection.
 bool analyse_selection(SelectionState& selection, IDataObject* data) {
     selection.OfferAdd = selection.OfferExtract = false;
     selection.OfferExtractEach = selection.OfferOpenSfx = false;
-    selection.SelectedPaths.clear();
-    return capture_selection(data, selection.SelectedPaths) && selection.SelectedPaths.size() != 0;
+    DroppedFileList list(data);
+    if (!list.is_open()) return false;
+    ArchiveAnalysis analysis;
+    return analyse_paths(
+        selection, list.count(),
+        [&list](std::size_t index) { return list.path(static_cast<UINT>(index)); }, DropFolder,
+        system_selection_probe(analysis));
 }
 
 }  // namespace kub

@@ -79,18 +79,6 @@ STDMETHODIMP ShellExtension::AddPages(LPFNSVADDPROPSHEETPAGE, LPARAM) { return S
 
 STDMETHODIMP ShellExtension::ReplacePage(EXPPS, LPFNSVADDPROPSHEETPAGE, LPARAM) { return E_FAIL; }
 
-// No command is inserted: zero identifiers used.
-STDMETHODIMP ShellExtension::QueryContextMenu(HMENU, UINT, UINT, UINT, UINT) {
-    return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
-}
-
-STDMETHODIMP ShellExtension::InvokeCommand(CMINVOKECOMMANDINFO*) { return E_FAIL; }
-
-STDMETHODIMP ShellExtension::GetCommandString(UINT_PTR, UINT, UINT*, CHAR* name, UINT capacity) {
-    if (name != nullptr && capacity > 0) name[0] = '\0';
-    return E_INVALIDARG;
-}
-
 STDMETHODIMP ShellExtension::Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* data, HKEY) {
     return com_guard([&]() -> HRESULT {
         if (AnalysisBusy != 0) return S_OK;
@@ -129,24 +117,6 @@ STDMETHODIMP ShellExtension::SaveCompleted(LPCOLESTR) { return S_OK; }
 STDMETHODIMP ShellExtension::GetCurFile(LPOLESTR* file_name) {
     if (file_name != nullptr) *file_name = nullptr;
     return E_FAIL;
-}
-
-// Nothing is accepted yet: every drag shows "no drop" and a drop does nothing.
-STDMETHODIMP ShellExtension::DragEnter(IDataObject*, DWORD, POINTL, DWORD* effect) {
-    if (effect != nullptr) *effect = DROPEFFECT_NONE;
-    return S_OK;
-}
-
-STDMETHODIMP ShellExtension::DragOver(DWORD, POINTL, DWORD* effect) {
-    if (effect != nullptr) *effect = DROPEFFECT_NONE;
-    return S_OK;
-}
-
-STDMETHODIMP ShellExtension::DragLeave() { return S_OK; }
-
-STDMETHODIMP ShellExtension::Drop(IDataObject*, DWORD, POINTL, DWORD* effect) {
-    if (effect != nullptr) *effect = DROPEFFECT_NONE;
-    return E_NOTIMPL;
 }
 
 bool ShellExtension::full_capture(IDataObject* data) {

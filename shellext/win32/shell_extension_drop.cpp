@@ -1,0 +1,33 @@
+// IDropTarget of the extension object: files dropped onto an archive are added to it.
+#include "shellext/core/drop_command.h"
+#include "shellext/win32/archiver_launch.h"
+#include "shellext/win32/com_guard.h"
+#include "shellext/win32/shell_extension.h"
+
+namespace kub {
+
+STDMETHODIMP ShellExtension::DragEnter(IDataObject*, DWORD key_state, POINTL, DWORD* effect) {
+    if (effect != nullptr) *effect = drop_effect(key_state, *effect);
+    return S_OK;
+}
+
+STDMETHODIMP ShellExtension::DragOver(DWORD key_state, POINTL, DWORD* effect) {
+    if (effect != nullptr) *effect = drop_effect(key_state, *effect);
+    return S_OK;
+}
+
+STDMETHODIMP ShellExtension::DragLeave() { return S_OK; }
+
+STDMETHODIMP ShellExtension::Drop(IDataObject* data, DWORD key_state, POINTL, DWORD* effect) {
+    return com_guard([&]() -> HRESULT {
+        if (!full_capture(data)) return E_FAIL;
+        const DWORD allowed = effect != nullptr ? *effect : DROPEFFECT_NONE;
+        LaunchRecord record;
+        if (build_drop_command(selection_, DropTargetPath, key_state, allowed, record)) {
+            launch_archiver(record);
+        }
+        return S_OK;
+    });
+}
+
+}  // namespace kub
