@@ -1,0 +1,31 @@
+#pragma once
+// The readers take a file name: each fuzz input is written to one scratch file first, in the
+// folder of FUZZ_SCRATCH_DIR or /dev/shm when there is one (memory, not disk), else the
+// temporary folder.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+#include "common/encoding.h"
+
+namespace kub::fuzz {
+
+inline const std::u16string& input_file(const std::uint8_t* data, std::size_t size, const char* name) {
+    static std::string path;
+    static std::u16string wide;
+    if (path.empty()) {
+        const char* folder = std::getenv("FUZZ_SCRATCH_DIR");
+        if (!folder) folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+        path = std::string(folder) + "/" + name + "-" + std::to_string(getpid());
+        utf8_to_wide(path, wide);
+    }
+    if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(data, 1, size, f);
+        std::fclose(f);
+    }
+    return wide;
+}
+
+}  // namespace kub::fuzz
