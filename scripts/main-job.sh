@@ -22,3 +22,18 @@ for f in build/windows/bin/Kubext.dll build/windows/bin/uninstall.exe build/wind
     printf '%-36s (not built yet)\n' "$f"
   fi
 done
+
+# Sample archives: ZIP from the independent tools (zip, 7zz, bsdtar), KUB from our own writer;
+# kubinfo shows for each what the information page will show.
+echo
+echo "== sample archives (build/samples) through kubinfo"
+rm -rf build/samples
+tests/support/make-zip-fixtures.sh build/samples/zip >/dev/null
+if [ -x build/native/bin/make_kub_samples ]; then
+  build/native/bin/make_kub_samples build/samples/kub >/dev/null
+fi
+shopt -s nullglob
+samples=(build/samples/zip/*.zip build/samples/zip/split/set.z01 build/samples/kub/*)
+status=0
+build/native/bin/kubinfo "${samples[@]}" || status=$?
+echo "kubinfo exit status: $status (0 all archives, 1 some file not an archive, 2 some unreadable)"
