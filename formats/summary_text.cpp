@@ -48,11 +48,12 @@ std::int32_t ratio_percent(const ArchiveSummary& s) {
                                              static_cast<std::uint64_t>(s.TotalUnpacked)));
 }
 
-std::u16string ratio_text(const ArchiveSummary& s) {
-    std::int32_t p = ratio_percent(s);
+std::u16string percent_text(std::int32_t p) {
     std::uint64_t magnitude = p < 0 ? 0 - static_cast<std::uint64_t>(p) : static_cast<std::uint64_t>(p);
     return (p < 0 ? u"-" : u"") + decimal_text(magnitude) + u"%";
 }
+
+std::u16string ratio_text(const ArchiveSummary& s) { return percent_text(ratio_percent(s)); }
 
 std::u16string number_text(std::int64_t value) {
     std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);

@@ -30,6 +30,8 @@ std::u16string version_text(std::uint32_t version);
 // "112%": packed against unpacked, 0 when nothing is unpacked; above 100 shown as it is.
 std::int32_t ratio_percent(const ArchiveSummary& s);
 std::u16string ratio_text(const ArchiveSummary& s);
+// "112%", "-5%": any percentage as the page writes it.
+std::u16string percent_text(std::int32_t percent);
 // A count or size with thousands separators.
 std::u16string number_text(std::int64_t value);
 // The SFX module size, always in bytes.

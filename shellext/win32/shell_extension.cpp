@@ -8,6 +8,7 @@
 #include "shellext/core/module_state.h"
 #include "shellext/win32/class_ids.h"
 #include "shellext/win32/com_guard.h"
+#include "shellext/win32/info_pages.h"
 #include "shellext/win32/selection_analysis.h"
 #include "shellext/win32/selection_capture.h"
 
@@ -74,8 +75,9 @@ STDMETHODIMP_(ULONG) ShellExtension::Release() {
     return static_cast<ULONG>(count);
 }
 
-// The information pages are not offered: the sheet shows the shell's own pages only.
-STDMETHODIMP ShellExtension::AddPages(LPFNSVADDPROPSHEETPAGE, LPARAM) { return S_OK; }
+STDMETHODIMP ShellExtension::AddPages(LPFNSVADDPROPSHEETPAGE add_page, LPARAM parameter) {
+    return add_info_pages(selection_, add_page, parameter);
+}
 
 STDMETHODIMP ShellExtension::ReplacePage(EXPPS, LPFNSVADDPROPSHEETPAGE, LPARAM) { return E_FAIL; }
 

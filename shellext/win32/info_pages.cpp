@@ -1,0 +1,88 @@
+#include "shellext/win32/info_pages.h"
+
+#include <prsht.h>
+
+#include <cstddef>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "common/lang_string.h"
+#include "common/language_module.h"
+#include "formats/archive_analysis.h"
+#include "shellext/core/module_state.h"
+#include "shellext/win32/com_guard.h"
+
+namespace kub {
+namespace {
+
+// The record up to its activation context, as every supported system reads it.
+constexpr UINT kPageRecordSize = 96;
+static_assert(offsetof(PROPSHEETPAGEW, hActCtx) + sizeof(HANDLE) == kPageRecordSize);
+
+// The page owns `parameter` once it is initialised; `release` frees it should the page never be.
+template <class Parameter>
+void add_page(const wchar_t* page_template, unsigned title_id, DLGPROC procedure,
+              std::unique_ptr<Parameter> parameter, LPFNSVADDPROPSHEETPAGE add, LPARAM add_parameter) {
+    PROPSHEETPAGEW record{};
+    record.dwSize = kPageRecordSize;
+    record.dwFlags = PSP_USETITLE | PSP_USEREFPARENT;
+    record.hInstance = static_cast<HINSTANCE>(resource_source());
+    record.pszTemplate = page_template;
+    record.pszTitle = reinterpret_cast<LPCWSTR>(LangString(title_id));
+    record.pfnDlgProc = procedure;
+    record.lParam = reinterpret_cast<LPARAM>(parameter.get());
+    // The common controls raise and lower it while the page exists, keeping the library loaded.
+    record.pcRefParent = reinterpret_cast<UINT*>(&ModuleRefCount);
+    HPROPSHEETPAGE page = ::CreatePropertySheetPageW(&record);
+    if (page == nullptr) return;
+    if (!add(page, add_parameter)) {
+        // Never initialised, so the parameter is still ours.
+        ::DestroyPropertySheetPage(page);
+        return;
+    }
+    parameter.release();
+}
+
+// Raises AnalysisBusy for its lifetime, so the shell's other calls into the extension made from a
+// nested message loop return at once instead of re-entering.
+class BusyScope {
+public:
+    BusyScope() { ++AnalysisBusy; }
+    ~BusyScope() { --AnalysisBusy; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+};
+
+}  // namespace
+
+HRESULT add_info_pages(SelectionState& selection, LPFNSVADDPROPSHEETPAGE add, LPARAM parameter) {
+    com_guard([&]() -> HRESULT {
+        if (selection.SelectedPaths.size() != 1 || AnalysisBusy != 0 || add == nullptr) return S_OK;
+        std::u16string_view first;
+        selection.SelectedPaths.rewind();
+        if (!selection.SelectedPaths.next(first)) return S_OK;
+        const std::u16string path(first);
+        auto analysis = std::make_unique<ArchiveAnalysis>();
+        int result;
+        {
+            BusyScope busy;
+            result = analysis->Analyze(path, false, 0);
+        }
+        if (result != kAnalyzeArchive) return S_OK;
+        const ArchiveSummary& summary = analysis->summary();
+        auto summary_copy = std::unique_ptr<ArchiveSummary>(new (std::nothrow) ArchiveSummary(summary));
+        if (!summary_copy) return S_OK;
+        const bool has_comment = summary.HasComment;
+        add_page(kInfoPageTemplate, kInfoPageTitleId, info_page_procedure, std::move(summary_copy), add,
+                 parameter);
+        if (has_comment) {
+            add_page(kCommentPageTemplate, kCommentPageTitleId, comment_page_procedure,
+                     std::make_unique<std::u16string>(path), add, parameter);
+        }
+        return S_OK;
+    });
+    return S_OK;
+}
+
+}  // namespace kub
