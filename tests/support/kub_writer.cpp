@@ -17,6 +17,17 @@ Bytes filler(std::uint64_t size) {
     return data;
 }
 
+// Generation-3 framing, shared by headers and quick-open records: CRC32, then the size as a vint,
+// then the bytes; the CRC covers the size field and the bytes.
+Bytes with_size_and_crc(const Bytes& after_size) {
+    Bytes covered = vint(after_size.size());
+    append(covered, after_size);
+    Bytes out;
+    put_le(out, crc32(covered.data(), covered.size()), 4);
+    append(out, covered);
+    return out;
+}
+
 void put_checksum16(Bytes& block, std::size_t end) {
     std::uint32_t crc = crc32(block.data() + 2, end - 2);
     block[0] = static_cast<std::uint8_t>(crc);
@@ -262,12 +273,7 @@ Bytes gen3_header(std::uint64_t type, std::uint64_t flags, std::span<const std::
     if (data_size) append(after_size, vint(*data_size));
     append(after_size, fields);
     append(after_size, extra);
-    Bytes covered = vint(after_size.size());
-    append(covered, after_size);
-    Bytes out;
-    put_le(out, crc32(covered.data(), covered.size()), 4);
-    append(out, covered);
-    return out;
+    return with_size_and_crc(after_size);
 }
 
 Bytes gen3_extra_record(std::uint64_t type, std::span<const std::uint8_t> payload) {
@@ -375,12 +381,7 @@ Bytes gen3_quick_open_record(std::uint64_t offset, std::span<const std::uint8_t>
     append(after_size, vint(offset));
     append(after_size, vint(copy.size()));
     append(after_size, copy);
-    Bytes covered = vint(after_size.size());
-    append(covered, after_size);
-    Bytes out;
-    put_le(out, crc32(covered.data(), covered.size()), 4);
-    append(out, covered);
-    return out;
+    return with_size_and_crc(after_size);
 }
 
 // ---- Whole archives ----
