@@ -25,14 +25,17 @@ const std::vector<unsigned char>& buffer() {
 void BM_KubCrc32(benchmark::State& state) {
     const auto& b = buffer();
     for (auto _ : state) benchmark::DoNotOptimize(kub::crc32(b.data(), b.size()));
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(b.size()));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(b.size()));
 }
 
 void BM_ZlibCrc32(benchmark::State& state) {
     const auto& b = buffer();
     for (auto _ : state)
-        benchmark::DoNotOptimize(::crc32(::crc32(0L, Z_NULL, 0), b.data(), static_cast<uInt>(b.size())));
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(b.size()));
+        benchmark::DoNotOptimize(
+            ::crc32(::crc32(0L, Z_NULL, 0), b.data(), static_cast<uInt>(b.size())));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(b.size()));
 }
 
 }  // namespace

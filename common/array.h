@@ -25,7 +25,7 @@ std::size_t grown_capacity(std::size_t capacity, std::size_t needed);
 
 template <typename T>
 class Array {
-public:
+  public:
     Array() = default;
     explicit Array(std::size_t maximum) : maximum_(maximum) {}
 
@@ -63,7 +63,7 @@ public:
     auto begin() const { return items_.begin(); }
     auto end() const { return items_.end(); }
 
-private:
+  private:
     void reserve_for(std::size_t needed) {
         if (maximum_ != 0 && needed > maximum_) array_detail::maximum_exceeded(maximum_);
         if (needed <= capacity_) return;

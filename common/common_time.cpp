@@ -13,7 +13,9 @@ constexpr unsigned kFirstYear = 1601;
 constexpr unsigned kLastYear = 30827;
 constexpr unsigned kMonthDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
 
-bool is_leap(unsigned year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool is_leap(unsigned year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 unsigned days_in_month(unsigned year, unsigned month) {
     return month == 2 && is_leap(year) ? 29 : kMonthDays[month - 1];
@@ -55,12 +57,15 @@ void date_from_days(std::uint64_t days, LocalTime& t) {
 
 }  // namespace
 
-CommonTime time_now() { return os::system_time_now(); }
+CommonTime time_now() {
+    return os::system_time_now();
+}
 
 CommonTime time_from_unix(std::int64_t seconds) {
-    constexpr std::int64_t kEpochSeconds = static_cast<std::int64_t>(kUnixEpoch / kTimeUnitsPerSecond);
-    constexpr std::int64_t kLastSeconds =
-        static_cast<std::int64_t>((std::numeric_limits<CommonTime>::max() - kUnixEpoch) / kTimeUnitsPerSecond);
+    constexpr std::int64_t kEpochSeconds =
+        static_cast<std::int64_t>(kUnixEpoch / kTimeUnitsPerSecond);
+    constexpr std::int64_t kLastSeconds = static_cast<std::int64_t>(
+        (std::numeric_limits<CommonTime>::max() - kUnixEpoch) / kTimeUnitsPerSecond);
     if (seconds < -kEpochSeconds) return 0;
     if (seconds > kLastSeconds) return std::numeric_limits<CommonTime>::max();
     return static_cast<CommonTime>(seconds + kEpochSeconds) * kTimeUnitsPerSecond;
@@ -84,14 +89,15 @@ bool time_to_local(CommonTime time, LocalTime& local) {
 }
 
 CommonTime time_from_local(const LocalTime& local) {
-    if (local.year < kFirstYear || local.year > kLastYear || local.month < 1 || local.month > 12 || local.day < 1 ||
-        local.day > days_in_month(local.year, local.month) || local.hour > 23 || local.minute > 59 ||
-        local.second > 59) {
+    if (local.year < kFirstYear || local.year > kLastYear || local.month < 1 || local.month > 12 ||
+        local.day < 1 || local.day > days_in_month(local.year, local.month) || local.hour > 23 ||
+        local.minute > 59 || local.second > 59) {
         return 0;
     }
-    std::uint64_t wall = days_from_date(local.year, local.month, local.day) * kUnitsPerDay +
-                         (local.hour * 3600ull + local.minute * 60ull + local.second) * kTimeUnitsPerSecond +
-                         local.remainder;
+    std::uint64_t wall =
+        days_from_date(local.year, local.month, local.day) * kUnitsPerDay +
+        (local.hour * 3600ull + local.minute * 60ull + local.second) * kTimeUnitsPerSecond +
+        local.remainder;
     CommonTime utc = 0;
     return os::local_to_utc(wall, utc) ? utc : 0;
 }
@@ -99,7 +105,8 @@ CommonTime time_from_local(const LocalTime& local) {
 std::uint32_t time_to_packed(CommonTime time) {
     LocalTime t;
     if (!time_to_local(time, t)) return 0;
-    return ((t.year - 1980) << 25) | (t.month << 21) | (t.day << 16) | (t.hour << 11) | (t.minute << 5) | (t.second / 2);
+    return ((t.year - 1980) << 25) | (t.month << 21) | (t.day << 16) | (t.hour << 11) |
+           (t.minute << 5) | (t.second / 2);
 }
 
 CommonTime time_from_packed(std::uint32_t packed) {

@@ -14,13 +14,13 @@ inline constexpr CommonTime kUnixEpoch = 116444736000000000;
 // A moment on the local wall clock.
 struct LocalTime {
     unsigned year = 0;
-    unsigned month = 0;        // 1 to 12
-    unsigned day = 0;          // 1 to 31
+    unsigned month = 0;  // 1 to 12
+    unsigned day = 0;    // 1 to 31
     unsigned hour = 0;
     unsigned minute = 0;
     unsigned second = 0;
-    unsigned day_of_week = 0;  // 0 = Sunday
-    unsigned day_of_year = 0;  // 0-based
+    unsigned day_of_week = 0;     // 0 = Sunday
+    unsigned day_of_year = 0;     // 0-based
     std::uint32_t remainder = 0;  // 100 ns units below the second
 
     bool operator==(const LocalTime&) const = default;

@@ -43,10 +43,12 @@ struct Crc32Tables {
             t[0][i] = c;
         }
         for (std::uint32_t i = 0; i < 256; ++i) {
-            for (std::size_t k = 1; k < 8; ++k) t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFF];
+            for (std::size_t k = 1; k < 8; ++k)
+                t[k][i] = (t[k - 1][i] >> 8) ^ t[0][t[k - 1][i] & 0xFF];
         }
         x_pow2[0] = 0x40000000u;  // x, reflected
-        for (std::size_t k = 1; k < x_pow2.size(); ++k) x_pow2[k] = multiply_mod_p(x_pow2[k - 1], x_pow2[k - 1]);
+        for (std::size_t k = 1; k < x_pow2.size(); ++k)
+            x_pow2[k] = multiply_mod_p(x_pow2[k - 1], x_pow2[k - 1]);
         lane_shift = zeros_shift(kLaneBytes);
     }
 
@@ -99,11 +101,13 @@ std::uint32_t crc32_update(std::uint32_t crc, const void* data, std::size_t size
     // over len(B) zero bytes, xor the register of B alone started from zero.
     while (size >= kStreams * kMinLaneBytes) {
         std::size_t lane_bytes = std::min(kLaneBytes, (size / kStreams) & ~std::size_t{7});
-        std::uint32_t shift = lane_bytes == kLaneBytes ? tab.lane_shift : tab.zeros_shift(lane_bytes);
+        std::uint32_t shift =
+            lane_bytes == kLaneBytes ? tab.lane_shift : tab.zeros_shift(lane_bytes);
         std::array<std::uint32_t, kStreams> lane{};
         lane[0] = crc;
         for (std::size_t at = 0; at < lane_bytes; at += 8) {
-            for (std::size_t s = 0; s < kStreams; ++s) lane[s] = fold8(tab, lane[s], p + s * lane_bytes + at);
+            for (std::size_t s = 0; s < kStreams; ++s)
+                lane[s] = fold8(tab, lane[s], p + s * lane_bytes + at);
         }
         crc = lane[0];
         for (std::size_t s = 1; s < kStreams; ++s) crc = multiply_mod_p(crc, shift) ^ lane[s];

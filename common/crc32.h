@@ -9,6 +9,8 @@ namespace kub {
 std::uint32_t crc32_update(std::uint32_t crc, const void* data, std::size_t size);
 
 // The finished CRC-32 of one block of bytes.
-inline std::uint32_t crc32(const void* data, std::size_t size) { return ~crc32_update(0xFFFFFFFFu, data, size); }
+inline std::uint32_t crc32(const void* data, std::size_t size) {
+    return ~crc32_update(0xFFFFFFFFu, data, size);
+}
 
 }  // namespace kub

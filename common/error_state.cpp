@@ -15,7 +15,9 @@ ReportSink g_sink = silent_sink;
 
 namespace ErrorState {
 
-ErrorStateData& data() { return g_state; }
+ErrorStateData& data() {
+    return g_state;
+}
 
 void set_code(KUB_EXIT code) {
     switch (code) {
@@ -25,7 +27,8 @@ void set_code(KUB_EXIT code) {
             if (g_state.exit_code == KUB_SUCCESS) g_state.exit_code = code;
             break;
         case KUB_FATAL_ERROR:
-            if (g_state.exit_code == KUB_SUCCESS || g_state.exit_code == KUB_WARNING) g_state.exit_code = code;
+            if (g_state.exit_code == KUB_SUCCESS || g_state.exit_code == KUB_WARNING)
+                g_state.exit_code = code;
             break;
         // A checksum error after a wrong password is a consequence of the password.
         case KUB_CRC_ERROR:
@@ -54,7 +57,8 @@ void out_of_memory() {
 }
 
 void report(int message_id, std::u16string_view text1, std::u16string_view text2) {
-    MessageRecord message{message_id, text1.substr(0, kMaxMessageTextUnits), text2.substr(0, kMaxMessageTextUnits)};
+    MessageRecord message{message_id, text1.substr(0, kMaxMessageTextUnits),
+                          text2.substr(0, kMaxMessageTextUnits)};
     g_sink(message);
 }
 
@@ -69,7 +73,9 @@ void periodic_check() {
     if (g_state.pause_ms != 0) os::sleep_milliseconds(g_state.pause_ms);
 }
 
-void reset() { g_state = ErrorStateData{}; }
+void reset() {
+    g_state = ErrorStateData{};
+}
 
 }  // namespace ErrorState
 }  // namespace kub

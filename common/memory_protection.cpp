@@ -19,7 +19,8 @@ void protect_memory(void* data, std::size_t size, bool encrypt) {
         case os::MemoryProtectionResult::kDone:
             break;
         case os::MemoryProtectionResult::kFailed:
-            ErrorState::report(kMsgText, encrypt ? u"CryptProtectMemory failed" : u"CryptUnprotectMemory failed");
+            ErrorState::report(
+                kMsgText, encrypt ? u"CryptProtectMemory failed" : u"CryptUnprotectMemory failed");
             break;
         case os::MemoryProtectionResult::kUnavailable:
             scramble_memory(data, size);

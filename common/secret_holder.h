@@ -8,7 +8,7 @@
 namespace kub {
 
 class SecretHolder {
-public:
+  public:
     static constexpr std::size_t kMaxUnits = 128;
 
     SecretHolder() = default;
@@ -28,7 +28,7 @@ public:
     void clear();
     bool is_set() const { return is_set_; }
 
-private:
+  private:
     std::array<char16_t, kMaxUnits> units_{};
     bool is_set_ = false;
 };

@@ -23,7 +23,9 @@ constexpr std::array<std::uint32_t, 8> kInitialState = {
     0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19,
 };
 
-inline std::uint32_t rotr(std::uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
+inline std::uint32_t rotr(std::uint32_t x, int n) {
+    return (x >> n) | (x << (32 - n));
+}
 
 }  // namespace
 
@@ -98,12 +100,14 @@ Sha256::Digest Sha256::finish() {
         used = 0;
     }
     std::fill(buffer_.begin() + static_cast<std::ptrdiff_t>(used), buffer_.end() - 8, 0);
-    for (int i = 0; i < 8; ++i) buffer_[56 + i] = static_cast<std::uint8_t>(bit_length >> (56 - 8 * i));
+    for (int i = 0; i < 8; ++i)
+        buffer_[56 + i] = static_cast<std::uint8_t>(bit_length >> (56 - 8 * i));
     compress(buffer_.data());
 
     Digest digest;
     for (int i = 0; i < 8; ++i) {
-        for (int b = 0; b < 4; ++b) digest[4 * i + b] = static_cast<std::uint8_t>(state_[i] >> (24 - 8 * b));
+        for (int b = 0; b < 4; ++b)
+            digest[4 * i + b] = static_cast<std::uint8_t>(state_[i] >> (24 - 8 * b));
     }
     clear_bytes(buffer_.data(), buffer_.size());
     init();

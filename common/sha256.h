@@ -7,7 +7,7 @@
 namespace kub {
 
 class Sha256 {
-public:
+  public:
     static constexpr std::size_t kDigestSize = 32;
     using Digest = std::array<std::uint8_t, kDigestSize>;
 
@@ -21,7 +21,7 @@ public:
     // The digest of everything given since init; the object starts over afterwards.
     Digest finish();
 
-private:
+  private:
     void compress(const std::uint8_t* block);
 
     std::array<std::uint32_t, 8> state_;

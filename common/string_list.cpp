@@ -64,4 +64,3 @@ void StringList::clear() {
 }
 
 }  // namespace kub
-

@@ -9,7 +9,7 @@
 namespace kub {
 
 class StringList {
-public:
+  public:
     // Longest entry made by add_words, in UTF-16 units including the terminator.
     static constexpr std::size_t kMaxEntryUnits = 2048;
 
@@ -28,7 +28,7 @@ public:
     void clear();
     std::size_t size() const { return count_; }
 
-private:
+  private:
     Array<char16_t> chars_;
     std::size_t count_ = 0;
     std::size_t read_pos_ = 0;

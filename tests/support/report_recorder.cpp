@@ -21,7 +21,9 @@ ReportRecorder::~ReportRecorder() {
     ErrorState::reset();
 }
 
-const std::vector<RecordedReport>& ReportRecorder::reports() const { return g_reports; }
+const std::vector<RecordedReport>& ReportRecorder::reports() const {
+    return g_reports;
+}
 
 std::vector<int> ReportRecorder::ids() const {
     std::vector<int> ids;

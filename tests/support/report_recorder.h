@@ -16,7 +16,7 @@ struct RecordedReport {
 };
 
 class ReportRecorder {
-public:
+  public:
     ReportRecorder();
     ~ReportRecorder();
     ReportRecorder(const ReportRecorder&) = delete;
@@ -25,7 +25,7 @@ public:
     const std::vector<RecordedReport>& reports() const;
     std::vector<int> ids() const;
 
-private:
+  private:
     ReportSink previous_;
 };
 

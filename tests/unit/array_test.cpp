@@ -21,7 +21,8 @@ TEST(Array, GrowsByAQuarterPlus32) {
     std::vector<std::size_t> capacities;
     for (int i = 0; i < 300; ++i) {
         a.push(i);
-        if (capacities.empty() || capacities.back() != a.capacity()) capacities.push_back(a.capacity());
+        if (capacities.empty() || capacities.back() != a.capacity())
+            capacities.push_back(a.capacity());
     }
     EXPECT_EQ(capacities, (std::vector<std::size_t>{32, 72, 122, 184, 262, 359}));
     for (int i = 0; i < 300; ++i) ASSERT_EQ(a[i], i);
@@ -67,7 +68,8 @@ TEST(Array, BeyondTheMaximumReportsAndRaisesOutOfMemory) {
         EXPECT_EQ(code, KUB_MEMORY_ERROR);
     }
     ASSERT_EQ(recorder.reports().size(), 2u);
-    EXPECT_EQ(recorder.reports()[0], (RecordedReport{kMsgText, u"Maximum allowed array size (100) is exceeded", u""}));
+    EXPECT_EQ(recorder.reports()[0],
+              (RecordedReport{kMsgText, u"Maximum allowed array size (100) is exceeded", u""}));
     EXPECT_EQ(recorder.reports()[1].id, kMsgOutOfMemory);
     EXPECT_EQ(ErrorState::data().exit_code, KUB_MEMORY_ERROR);
     EXPECT_EQ(a.size(), 100u);
@@ -80,8 +82,9 @@ TEST(Array, ImpossibleSizesRaiseOutOfMemory) {
     ReportRecorder recorder;
     Array<std::uint64_t> a;
     a.push(7);
-    EXPECT_THROW(a.add(std::numeric_limits<std::size_t>::max()), KUB_EXIT);         // count overflows
-    EXPECT_THROW(a.add(std::numeric_limits<std::size_t>::max() / 4), KUB_EXIT);     // cannot be allocated
+    EXPECT_THROW(a.add(std::numeric_limits<std::size_t>::max()), KUB_EXIT);  // count overflows
+    EXPECT_THROW(a.add(std::numeric_limits<std::size_t>::max() / 4),
+                 KUB_EXIT);  // cannot be allocated
     EXPECT_EQ(recorder.ids(), (std::vector<int>{kMsgOutOfMemory, kMsgOutOfMemory}));
     EXPECT_EQ(ErrorState::data().exit_code, KUB_MEMORY_ERROR);
     ASSERT_EQ(a.size(), 1u);

@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <time.h>
 #include <chrono>
 #include <cstdlib>
 #include <limits>
 #include <string>
-#include <time.h>
 
 namespace kub {
 namespace {
@@ -17,7 +17,7 @@ constexpr std::uint64_t kHour = 3600 * kTimeUnitsPerSecond;
 // under Wine it follows the TZ the process was started with, so zone-specific tests run there
 // when the test is started with that zone (TZ=Europe/Berlin ...) and are skipped otherwise.
 class ScopedTimeZone {
-public:
+  public:
     explicit ScopedTimeZone(const char* zone) {
 #ifdef _WIN32
         const char* current = std::getenv("TZ");
@@ -40,16 +40,18 @@ public:
         ::tzset();
 #endif
     }
-    bool active() const { return active_; }
+    bool active() const {
+        return active_;
+    }
 
-private:
+  private:
     bool active_ = false;
     bool had_old_ = false;
     std::string old_;
 };
 
-#define REQUIRE_ZONE(zone)                                                \
-    ScopedTimeZone scoped_zone(zone);                                     \
+#define REQUIRE_ZONE(zone)            \
+    ScopedTimeZone scoped_zone(zone); \
     if (!scoped_zone.active()) GTEST_SKIP() << "cannot switch to " << zone
 
 TEST(CommonTime, FromUnixTime) {
@@ -61,12 +63,14 @@ TEST(CommonTime, FromUnixTime) {
     // Out of range of the type: clamped instead of wrapping around.
     EXPECT_EQ(time_from_unix(-11644473601), 0u);
     EXPECT_EQ(time_from_unix(std::numeric_limits<std::int64_t>::min()), 0u);
-    EXPECT_EQ(time_from_unix(std::numeric_limits<std::int64_t>::max()), std::numeric_limits<CommonTime>::max());
+    EXPECT_EQ(time_from_unix(std::numeric_limits<std::int64_t>::max()),
+              std::numeric_limits<CommonTime>::max());
 }
 
 TEST(CommonTime, NowAgreesWithTheStandardClock) {
     auto unix_seconds = std::chrono::duration_cast<std::chrono::seconds>(
-                            std::chrono::system_clock::now().time_since_epoch()).count();
+                            std::chrono::system_clock::now().time_since_epoch())
+                            .count();
     CommonTime expected = time_from_unix(unix_seconds);
     CommonTime now = time_now();
     EXPECT_LT(now > expected ? now - expected : expected - now, 10 * kTimeUnitsPerSecond);
@@ -78,9 +82,10 @@ TEST(CommonTime, CalendarFieldsOfLocalTime) {
         std::int64_t unix_noon;
         unsigned year, month, day, day_of_week, day_of_year;
     };
-    for (const Case& c : {Case{978264000, 2000, 12, 31, 0, 365}, Case{1009800000, 2001, 12, 31, 1, 364},
-                          Case{951825600, 2000, 2, 29, 2, 59}, Case{951912000, 2000, 3, 1, 3, 60},
-                          Case{-2203848000, 1900, 3, 1, 4, 59}, Case{-11644430400, 1601, 1, 1, 1, 0}}) {
+    for (const Case& c :
+         {Case{978264000, 2000, 12, 31, 0, 365}, Case{1009800000, 2001, 12, 31, 1, 364},
+          Case{951825600, 2000, 2, 29, 2, 59}, Case{951912000, 2000, 3, 1, 3, 60},
+          Case{-2203848000, 1900, 3, 1, 4, 59}, Case{-11644430400, 1601, 1, 1, 1, 0}}) {
         LocalTime t;
         ASSERT_TRUE(time_to_local(time_from_unix(c.unix_noon), t)) << c.unix_noon;
         EXPECT_EQ(t.year, c.year) << c.unix_noon;
@@ -100,7 +105,8 @@ TEST(CommonTime, LocalTimeInBerlinUsesTheRulesOfThatDate) {
     // The same wall clock in winter is one hour less ahead of UTC.
     ASSERT_TRUE(time_to_local(time_from_unix(1616895000 - 86400 * 60), t));
     EXPECT_EQ(t.hour, 2u);
-    EXPECT_EQ(time_from_local(LocalTime{2021, 3, 28, 3, 30, 0, 0, 0, 1234567}), time_from_unix(1616895000) + 1234567);
+    EXPECT_EQ(time_from_local(LocalTime{2021, 3, 28, 3, 30, 0, 0, 0, 1234567}),
+              time_from_unix(1616895000) + 1234567);
 }
 
 struct ZoneChange {
@@ -137,11 +143,13 @@ INSTANTIATE_TEST_SUITE_P(Zones, DaylightSavingChange,
 
 TEST(CommonTime, InvalidLocalFieldsGiveZero) {
     const LocalTime invalid[] = {
-        {2001, 2, 29, 12, 0, 0}, {1900, 2, 29, 12, 0, 0}, {2000, 13, 1, 0, 0, 0}, {2000, 0, 1, 0, 0, 0},
-        {2000, 4, 31, 0, 0, 0},  {2000, 1, 0, 0, 0, 0},   {2000, 1, 1, 24, 0, 0}, {2000, 1, 1, 0, 60, 0},
-        {2000, 1, 1, 0, 0, 60},  {1600, 12, 31, 0, 0, 0}, {30828, 1, 1, 0, 0, 0},
+        {2001, 2, 29, 12, 0, 0}, {1900, 2, 29, 12, 0, 0}, {2000, 13, 1, 0, 0, 0},
+        {2000, 0, 1, 0, 0, 0},   {2000, 4, 31, 0, 0, 0},  {2000, 1, 0, 0, 0, 0},
+        {2000, 1, 1, 24, 0, 0},  {2000, 1, 1, 0, 60, 0},  {2000, 1, 1, 0, 0, 60},
+        {1600, 12, 31, 0, 0, 0}, {30828, 1, 1, 0, 0, 0},
     };
-    for (const LocalTime& t : invalid) EXPECT_EQ(time_from_local(t), 0u) << t.year << "-" << t.month << "-" << t.day;
+    for (const LocalTime& t : invalid)
+        EXPECT_EQ(time_from_local(t), 0u) << t.year << "-" << t.month << "-" << t.day;
     EXPECT_NE(time_from_local(LocalTime{2000, 2, 29, 12, 0, 0}), 0u);
 }
 
@@ -151,11 +159,13 @@ TEST(CommonTime, PackedStartOfTheEraInZonesWithSummerTime) {
         const char* zone;
         std::int64_t unix_seconds;
     };
-    for (const Case& c : {Case{"Europe/Berlin", 315529200}, Case{"America/New_York", 315550800}, Case{"UTC", 315532800}}) {
+    for (const Case& c : {Case{"Europe/Berlin", 315529200}, Case{"America/New_York", 315550800},
+                          Case{"UTC", 315532800}}) {
         ScopedTimeZone zone(c.zone);
         CommonTime t = time_from_packed(0x00210000);
         EXPECT_EQ(time_to_packed(t), 0x00210000u) << c.zone;
-        EXPECT_EQ(time_to_packed(time_from_local(LocalTime{1980, 1, 1, 0, 0, 0})), 0x00210000u) << c.zone;
+        EXPECT_EQ(time_to_packed(time_from_local(LocalTime{1980, 1, 1, 0, 0, 0})), 0x00210000u)
+            << c.zone;
         if (zone.active()) {
             EXPECT_EQ(t, time_from_unix(c.unix_seconds)) << c.zone;
         }
@@ -167,20 +177,21 @@ TEST(CommonTime, PackedDateTimeRoundTrips) {
     auto pack = [](unsigned y, unsigned mo, unsigned d, unsigned h, unsigned mi, unsigned s) {
         return ((y - 1980) << 25) | (mo << 21) | (d << 16) | (h << 11) | (mi << 5) | (s / 2);
     };
-    for (std::uint32_t packed : {pack(1980, 1, 1, 0, 0, 0), pack(2000, 2, 29, 13, 45, 58), pack(2021, 7, 15, 23, 59, 58),
-                                 pack(2107, 12, 31, 23, 59, 58)}) {
+    for (std::uint32_t packed : {pack(1980, 1, 1, 0, 0, 0), pack(2000, 2, 29, 13, 45, 58),
+                                 pack(2021, 7, 15, 23, 59, 58), pack(2107, 12, 31, 23, 59, 58)}) {
         EXPECT_EQ(time_to_packed(time_from_packed(packed)), packed) << std::hex << packed;
     }
     // Odd seconds are stored halved.
-    EXPECT_EQ(time_to_packed(time_from_local(LocalTime{2000, 6, 1, 10, 20, 31})), pack(2000, 6, 1, 10, 20, 30));
+    EXPECT_EQ(time_to_packed(time_from_local(LocalTime{2000, 6, 1, 10, 20, 31})),
+              pack(2000, 6, 1, 10, 20, 30));
 }
 
 TEST(CommonTime, InvalidPackedFieldsGiveZero) {
-    for (std::uint32_t packed : {0x00000000u,    // day and month 0
+    for (std::uint32_t packed : {0x00000000u,        // day and month 0
                                  0x00210000u | 30u,  // 60 seconds
                                  0x00210000u | (24u << 11), 0x00210000u | (60u << 5),
-                                 0x01A10000u,    // month 13
-                                 0x00200000u}) { // day 0
+                                 0x01A10000u,     // month 13
+                                 0x00200000u}) {  // day 0
         EXPECT_EQ(time_from_packed(packed), 0u) << std::hex << packed;
     }
 }

@@ -12,7 +12,9 @@
 namespace kub {
 namespace {
 
-std::uint32_t crc_of(std::string_view text) { return crc32(text.data(), text.size()); }
+std::uint32_t crc_of(std::string_view text) {
+    return crc32(text.data(), text.size());
+}
 
 // The textbook one-table CRC, one byte per step, as the reference for the fast paths.
 std::uint32_t one_table_update(std::uint32_t crc, const std::uint8_t* p, std::size_t n) {
@@ -66,8 +68,9 @@ TEST(Crc32, LongInputsMatchIndependentValues) {
         std::size_t length;
         std::uint32_t crc;
     };
-    for (const Slice& s : {Slice{0, 300001, 0xA4A01488u}, Slice{3, 200000, 0x6FCEEE5Au}, Slice{5, 65536, 0x4EC7307Au},
-                           Slice{1, 65543, 0x84AB3C3Fu}, Slice{0, 2048, 0x6B56B286u}, Slice{7, 2047, 0xCB215518u}}) {
+    for (const Slice& s : {Slice{0, 300001, 0xA4A01488u}, Slice{3, 200000, 0x6FCEEE5Au},
+                           Slice{5, 65536, 0x4EC7307Au}, Slice{1, 65543, 0x84AB3C3Fu},
+                           Slice{0, 2048, 0x6B56B286u}, Slice{7, 2047, 0xCB215518u}}) {
         EXPECT_EQ(crc32(bytes.data() + s.offset, s.length), s.crc) << s.offset << "+" << s.length;
     }
 }

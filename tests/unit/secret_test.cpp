@@ -57,7 +57,8 @@ TEST(MemoryProtection, SystemEncryptionIsFoundWhereTheSystemHasIt) {
     auto result = os::protect_process_memory(block.data(), block.size(), true);
     if (kSystemProtection) {
         EXPECT_EQ(result, os::MemoryProtectionResult::kDone);
-        EXPECT_EQ(os::protect_process_memory(block.data(), block.size(), false), os::MemoryProtectionResult::kDone);
+        EXPECT_EQ(os::protect_process_memory(block.data(), block.size(), false),
+                  os::MemoryProtectionResult::kDone);
         EXPECT_EQ(block, (std::array<std::uint8_t, 16>{}));
     } else {
         EXPECT_EQ(result, os::MemoryProtectionResult::kUnavailable);
@@ -125,8 +126,10 @@ TEST(SecretHolder, OnlyDecryptsWholeBlocksOfTheCallersBuffer) {
         for (std::size_t i = 0; i < 3; ++i) {
             char16_t unit = u"123"[i];
             std::size_t at = (8 + i) * 2;
-            auto lo = static_cast<std::uint8_t>(unit & 0xFF) ^ static_cast<std::uint8_t>(pid + at + 75);
-            auto hi = static_cast<std::uint8_t>(unit >> 8) ^ static_cast<std::uint8_t>(pid + at + 1 + 75);
+            auto lo =
+                static_cast<std::uint8_t>(unit & 0xFF) ^ static_cast<std::uint8_t>(pid + at + 75);
+            auto hi =
+                static_cast<std::uint8_t>(unit >> 8) ^ static_cast<std::uint8_t>(pid + at + 1 + 75);
             EXPECT_EQ(tail[i], static_cast<char16_t>(lo | (hi << 8))) << i;
         }
     }

@@ -30,9 +30,12 @@ bool utc_to_local(std::uint64_t utc, std::uint64_t& local) {
     time_t seconds = static_cast<time_t>(utc / kUnitsPerSecond) - kUnixEpochSeconds;
     tm fields{};
     if (::localtime_r(&seconds, &fields) == nullptr) return false;
-    std::int64_t shift = static_cast<std::int64_t>(fields.tm_gmtoff) * static_cast<std::int64_t>(kUnitsPerSecond);
+    std::int64_t shift =
+        static_cast<std::int64_t>(fields.tm_gmtoff) * static_cast<std::int64_t>(kUnitsPerSecond);
     if (shift < 0 && utc < static_cast<std::uint64_t>(-shift)) return false;
-    if (shift > 0 && utc > std::numeric_limits<std::uint64_t>::max() - static_cast<std::uint64_t>(shift)) return false;
+    if (shift > 0 &&
+        utc > std::numeric_limits<std::uint64_t>::max() - static_cast<std::uint64_t>(shift))
+        return false;
     local = utc + static_cast<std::uint64_t>(shift);
     return true;
 }
@@ -49,12 +52,14 @@ bool local_to_utc(std::uint64_t local, std::uint64_t& utc) {
     // -1 is also a valid result (one second before 1970); mktime then fills in the day of week.
     if (seconds == static_cast<time_t>(-1) && fields.tm_wday == -1) return false;
     if (seconds < -kUnixEpochSeconds) return false;
-    utc = static_cast<std::uint64_t>(seconds + kUnixEpochSeconds) * kUnitsPerSecond + local % kUnitsPerSecond;
+    utc = static_cast<std::uint64_t>(seconds + kUnixEpochSeconds) * kUnitsPerSecond +
+          local % kUnitsPerSecond;
     return true;
 }
 
 void sleep_milliseconds(std::uint32_t milliseconds) {
-    timespec pause{static_cast<time_t>(milliseconds / 1000), static_cast<long>(milliseconds % 1000) * 1000000};
+    timespec pause{static_cast<time_t>(milliseconds / 1000),
+                   static_cast<long>(milliseconds % 1000) * 1000000};
     while (::nanosleep(&pause, &pause) != 0 && errno == EINTR) {
     }
 }

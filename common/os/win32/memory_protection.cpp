@@ -47,7 +47,7 @@ MemoryProtectionResult protect_process_memory(void* data, std::size_t size, bool
     if (size == 0) return MemoryProtectionResult::kDone;
     if (size > MAXDWORD) return MemoryProtectionResult::kFailed;
     return function(data, static_cast<DWORD>(size), kSameProcess) ? MemoryProtectionResult::kDone
-                                                                    : MemoryProtectionResult::kFailed;
+                                                                  : MemoryProtectionResult::kFailed;
 }
 
 }  // namespace kub::os

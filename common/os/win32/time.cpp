@@ -29,8 +29,10 @@ bool shift_by_zone(std::uint64_t from, std::uint64_t& to, Convert convert) {
     if (!convert(&before, &after)) return false;
     FILETIME before_ft;
     FILETIME after_ft;
-    if (!::SystemTimeToFileTime(&before, &before_ft) || !::SystemTimeToFileTime(&after, &after_ft)) return false;
-    std::int64_t shift = static_cast<std::int64_t>(from_file_time(after_ft) - from_file_time(before_ft));
+    if (!::SystemTimeToFileTime(&before, &before_ft) || !::SystemTimeToFileTime(&after, &after_ft))
+        return false;
+    std::int64_t shift =
+        static_cast<std::int64_t>(from_file_time(after_ft) - from_file_time(before_ft));
     to = from + static_cast<std::uint64_t>(shift);
     return true;
 }
@@ -55,6 +57,8 @@ bool local_to_utc(std::uint64_t local, std::uint64_t& utc) {
     });
 }
 
-void sleep_milliseconds(std::uint32_t milliseconds) { ::Sleep(milliseconds); }
+void sleep_milliseconds(std::uint32_t milliseconds) {
+    ::Sleep(milliseconds);
+}
 
 }  // namespace kub::os
