@@ -2,11 +2,13 @@
 # Runs every libFuzzer target of the fuzz build briefly: run-fuzzers.sh SECONDS (per target).
 # Seeds are made first: ZIP archives from the independent tools (tests/support/make-zip-fixtures.sh)
 # and KUB archives from our writer (make_kub_samples), each corpus kept in build/fuzz/corpus/NAME.
+# KUB_FUZZ_BUILD names another fuzz build tree than build/fuzz.
 set -euo pipefail
 seconds=${1:-20}
 top=$(cd "$(dirname "$0")/.." && pwd)
-bin="$top/build/fuzz/bin"
-seeds="$top/build/fuzz/seeds"
+build=$(realpath -m "${KUB_FUZZ_BUILD:-$top/build/fuzz}")  # another fuzz tree may be named here
+bin="$build/bin"
+seeds="$build/seeds"
 [ -d "$bin" ] || { echo "run-fuzzers: no fuzz build (cmake --preset fuzz && cmake --build --preset fuzz)" >&2; exit 1; }
 
 mkdir -p "$seeds/zip" "$seeds/kub"
@@ -30,16 +32,16 @@ for target in "$bin"/*_fuzz; do
     kub_*) seed_dirs=("$seeds/kub") ;;
     *) seed_dirs=("$seeds/zip" "$seeds/kub") ;;
   esac
-  corpus="$top/build/fuzz/corpus/$name"
+  corpus="$build/corpus/$name"
   mkdir -p "$corpus"
   echo "== $name (${seconds}s)"
   if ! "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=1048576 \
-       -print_final_stats=1 "$corpus" "${seed_dirs[@]}" 2>"$top/build/fuzz/$name.log"; then
-    echo "run-fuzzers: $name failed; see build/fuzz/$name.log and the crash file it names" >&2
-    tail -30 "$top/build/fuzz/$name.log" >&2
+       -print_final_stats=1 "$corpus" "${seed_dirs[@]}" 2>"$build/$name.log"; then
+    echo "run-fuzzers: $name failed; see $build/$name.log and the crash file it names" >&2
+    tail -30 "$build/$name.log" >&2
     status=1
   else
-    grep -E 'stat::number_of_executed_units|cov:' "$top/build/fuzz/$name.log" | tail -2
+    grep -E 'stat::number_of_executed_units|cov:' "$build/$name.log" | tail -2
   fi
 done
 exit $status
