@@ -3,6 +3,9 @@
 //   --quick         quick analysis (format only, no items, no volumes)
 //   --json          one JSON object per file instead of the page
 //   --registry FILE load settings from a registry text file first (native build)
+//   --menu          the files are one selection: the context menu it gets and each command's
+//                   archiver start (parameters, working folder)
+//   --drop-folder D with --menu: the menu of a right-drag onto folder D
 // Exit status: 0 when every file is an archive, 1 when some file is not one, 2 when some file
 // could not be read or analysed.
 #include <algorithm>
@@ -14,12 +17,13 @@
 #include "common/encoding.h"
 #include "common/os/os.h"
 #include "formats/archive_analysis.h"
+#include "tools/kubinfo/menu_report.h"
 #include "tools/kubinfo/report_writer.h"
 
 namespace {
 
 int usage() {
-    std::fputs("usage: kubinfo [--items] [--quick] [--json] [--registry FILE] FILE...\n", stderr);
+    std::fputs("usage: kubinfo [--items] [--quick] [--json] [--registry FILE] [--menu [--drop-folder DIR]] FILE...\n", stderr);
     return 2;
 }
 
@@ -45,7 +49,8 @@ int exit_status(int result) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool items = false, quick = false, json = false;
+    bool items = false, quick = false, json = false, menu = false;
+    std::u16string drop_folder;
     std::vector<std::u16string> files;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--items") == 0) {
@@ -54,6 +59,11 @@ int main(int argc, char** argv) {
             quick = true;
         } else if (std::strcmp(argv[i], "--json") == 0) {
             json = true;
+        } else if (std::strcmp(argv[i], "--menu") == 0) {
+            menu = true;
+        } else if (std::strcmp(argv[i], "--drop-folder") == 0) {
+            if (++i >= argc) return usage();
+            drop_folder = argument_path(argv[i]);
         } else if (std::strcmp(argv[i], "--registry") == 0) {
             if (++i >= argc) return usage();
 #if defined(_WIN32)
@@ -73,6 +83,11 @@ int main(int argc, char** argv) {
         }
     }
     if (files.empty()) return usage();
+    if (menu) {
+        const std::string out = kub::tool::menu_report(files, drop_folder);
+        std::fwrite(out.data(), 1, out.size(), stdout);
+        return 0;
+    }
 
     int status = 0;
     for (const std::u16string& file : files) {

@@ -446,7 +446,7 @@ TEST_F(MenuIntegrationTest, ShowForScreenshot) {
     if (cascaded) {
         ::SetTimer(nullptr, 0, 1500, [](HWND, UINT, UINT_PTR id, DWORD) {
             ::KillTimer(nullptr, id);
-            for (BYTE key : {BYTE{VK_DOWN}, BYTE{VK_DOWN}, BYTE{VK_DOWN}, BYTE{VK_RIGHT}}) {
+            for (BYTE key : {BYTE{VK_DOWN}, BYTE{VK_DOWN}, BYTE{VK_RIGHT}}) {
                 ::keybd_event(key, 0, 0, 0);
                 ::keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
             }
