@@ -21,6 +21,7 @@ namespace {
 
 // The comment search reads this much from the end: the end record and a comment of up to 32 KiB.
 constexpr std::size_t kCommentSearchBytes = 0x8100;
+constexpr std::size_t kReadWindow = 64 * 1024;
 
 std::size_t read_at(DiskFile& file, std::uint64_t offset, std::span<std::uint8_t> buffer) {
     if (offset > static_cast<std::uint64_t>(INT64_MAX) ||
@@ -82,6 +83,7 @@ bool ZipReader::OpenChecked(std::u16string& path, std::span<const std::uint8_t> 
 
     file_ = open_quietly(path);
     if (!file_) return false;
+    window_.clear();
     has_comment_ = false;
     std::int64_t length = file_->FileLength();
     file_size_ = length > 0 ? static_cast<std::uint64_t>(length) : 0;
@@ -131,8 +133,23 @@ int ZipReader::ReadItem(ItemHeader& item) {
     }
 }
 
+std::size_t ZipReader::ReadThroughWindow(std::uint64_t offset, std::span<std::uint8_t> buffer) {
+    if (buffer.size() > kReadWindow) return read_at(*file_, offset, buffer);
+    bool inside = offset >= window_start_ && offset - window_start_ <= window_.size() &&
+                  window_.size() - (offset - window_start_) >= buffer.size();
+    if (!inside) {
+        window_.resize(kReadWindow);
+        window_.resize(read_at(*file_, offset, window_));
+        window_start_ = offset;
+    }
+    std::size_t at = static_cast<std::size_t>(offset - window_start_);
+    std::size_t n = std::min(buffer.size(), window_.size() - std::min(at, window_.size()));
+    std::copy_n(window_.begin() + static_cast<std::ptrdiff_t>(at), n, buffer.begin());
+    return n;
+}
+
 bool ZipReader::ReadExactly(std::uint64_t offset, std::span<std::uint8_t> buffer) {
-    return read_at(*file_, offset, buffer) == buffer.size();
+    return ReadThroughWindow(offset, buffer) == buffer.size();
 }
 
 int ZipReader::ReadItemChecked(ItemHeader& item) {
@@ -142,7 +159,7 @@ int ZipReader::ReadItemChecked(ItemHeader& item) {
     HeaderKind kind = walk_mode_ ? HeaderKind::kLocal : HeaderKind::kCentral;
     std::array<std::uint8_t, central::kSize> fixed_buffer{};
     std::span<std::uint8_t> fixed(fixed_buffer.data(), fixed_size(kind));
-    std::size_t got = read_at(*file_, pos, fixed);
+    std::size_t got = ReadThroughWindow(pos, fixed);
 
     std::uint32_t sig = signature_at(fixed, 0);
     if (walk_mode_) {

@@ -34,9 +34,14 @@ private:
                      std::int32_t& start_offset, int flags);
     int ReadItemChecked(ItemHeader& item);
     bool ReadExactly(std::uint64_t offset, std::span<std::uint8_t> buffer);
+    // Reads through a window of the file: directory headers lie next to each other, so one read
+    // serves many of them.
+    std::size_t ReadThroughWindow(std::uint64_t offset, std::span<std::uint8_t> buffer);
 
     std::unique_ptr<DiskFile> file_;
     std::uint64_t file_size_ = 0;
+    std::vector<std::uint8_t> window_;
+    std::uint64_t window_start_ = 0;
     std::uint64_t next_record_ = 0;
     std::int64_t sfx_size_ = 0;
     bool walk_mode_ = false;
