@@ -24,8 +24,9 @@ std::u16string ansi_bytes_to_wide(const std::vector<std::uint8_t>& bytes) {
         std::size_t end = start;
         while (end < bytes.size() && bytes[end] != 0) ++end;
         std::u16string piece;
-        ansi_to_wide(std::string_view(reinterpret_cast<const char*>(bytes.data()) + start, end - start),
-                     piece);
+        ansi_to_wide(
+            std::string_view(reinterpret_cast<const char*>(bytes.data()) + start, end - start),
+            piece);
         out += piece;
         if (end == bytes.size()) break;
         out.push_back(u'\0');

@@ -33,10 +33,10 @@ struct BarFace {
 };
 
 struct RatioBarPlan {
-    std::u16string label;        // "112%": the ratio, never limited to 100
+    std::u16string label;  // "112%": the ratio, never limited to 100
     BarPoint label_at;
     Rgb label_colour;
-    std::vector<BarFace> faces;  // filled in this order
+    std::vector<BarFace> faces;     // filled in this order
     std::vector<BarPoint> outline;  // one polyline, drawn with the light pen
 };
 

@@ -19,7 +19,8 @@ namespace {
 constexpr std::u16string_view kDialogName = u"EXTCMTARCINFODLG";
 
 void show_comment(HWND page, std::u16string_view path) {
-    ::SendDlgItemMessageW(page, KUB_COMMENT_EDIT, WM_SETFONT, reinterpret_cast<WPARAM>(CommentFont), FALSE);
+    ::SendDlgItemMessageW(page, KUB_COMMENT_EDIT, WM_SETFONT, reinterpret_cast<WPARAM>(CommentFont),
+                          FALSE);
     // A KUB comment waits here for the archiver to write it out.
     const std::u16string text = archive_comment_text(path, launch_archiver);
     if (text.empty()) return;
@@ -36,7 +37,8 @@ INT_PTR CALLBACK comment_page_procedure(HWND page, UINT message, WPARAM, LPARAM 
             case WM_INITDIALOG: {
                 const auto* record = reinterpret_cast<const PROPSHEETPAGEW*>(lparam);
                 std::unique_ptr<std::u16string> path(
-                    record != nullptr ? reinterpret_cast<std::u16string*>(record->lParam) : nullptr);
+                    record != nullptr ? reinterpret_cast<std::u16string*>(record->lParam)
+                                      : nullptr);
                 if (path) show_comment(page, *path);
                 return TRUE;
             }

@@ -115,7 +115,8 @@ INT_PTR CALLBACK info_page_procedure(HWND page, UINT message, WPARAM, LPARAM lpa
             case WM_INITDIALOG: {
                 const auto* record = reinterpret_cast<const PROPSHEETPAGEW*>(lparam);
                 std::unique_ptr<ArchiveSummary> summary(
-                    record != nullptr ? reinterpret_cast<ArchiveSummary*>(record->lParam) : nullptr);
+                    record != nullptr ? reinterpret_cast<ArchiveSummary*>(record->lParam)
+                                      : nullptr);
                 if (summary) show_summary(page, *summary);
                 return TRUE;
             }

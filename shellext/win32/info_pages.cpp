@@ -23,7 +23,8 @@ static_assert(offsetof(PROPSHEETPAGEW, hActCtx) + sizeof(HANDLE) == kPageRecordS
 // The page owns `parameter` once it is initialised; `release` frees it should the page never be.
 template <class Parameter>
 void add_page(const wchar_t* page_template, unsigned title_id, DLGPROC procedure,
-              std::unique_ptr<Parameter> parameter, LPFNSVADDPROPSHEETPAGE add, LPARAM add_parameter) {
+              std::unique_ptr<Parameter> parameter, LPFNSVADDPROPSHEETPAGE add,
+              LPARAM add_parameter) {
     PROPSHEETPAGEW record{};
     record.dwSize = kPageRecordSize;
     record.dwFlags = PSP_USETITLE | PSP_USEREFPARENT;
@@ -47,7 +48,7 @@ void add_page(const wchar_t* page_template, unsigned title_id, DLGPROC procedure
 // Raises AnalysisBusy for its lifetime, so the shell's other calls into the extension made from a
 // nested message loop return at once instead of re-entering.
 class BusyScope {
-public:
+  public:
     BusyScope() { ++AnalysisBusy; }
     ~BusyScope() { --AnalysisBusy; }
     BusyScope(const BusyScope&) = delete;
@@ -71,11 +72,12 @@ HRESULT add_info_pages(SelectionState& selection, LPFNSVADDPROPSHEETPAGE add, LP
         }
         if (result != kAnalyzeArchive) return S_OK;
         const ArchiveSummary& summary = analysis->summary();
-        auto summary_copy = std::unique_ptr<ArchiveSummary>(new (std::nothrow) ArchiveSummary(summary));
+        auto summary_copy =
+            std::unique_ptr<ArchiveSummary>(new (std::nothrow) ArchiveSummary(summary));
         if (!summary_copy) return S_OK;
         const bool has_comment = summary.HasComment;
-        add_page(kInfoPageTemplate, kInfoPageTitleId, info_page_procedure, std::move(summary_copy), add,
-                 parameter);
+        add_page(kInfoPageTemplate, kInfoPageTitleId, info_page_procedure, std::move(summary_copy),
+                 add, parameter);
         if (has_comment) {
             add_page(kCommentPageTemplate, kCommentPageTitleId, comment_page_procedure,
                      std::make_unique<std::u16string>(path), add, parameter);

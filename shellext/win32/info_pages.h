@@ -1,7 +1,7 @@
 #pragma once
 // The archive information page and the comment page of the file property sheet.
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include "shellext/core/selection_state.h"
 

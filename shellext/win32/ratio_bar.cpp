@@ -9,7 +9,9 @@
 namespace kub {
 namespace {
 
-COLORREF colour(Rgb c) { return RGB(c.r, c.g, c.b); }
+COLORREF colour(Rgb c) {
+    return RGB(c.r, c.g, c.b);
+}
 
 std::vector<POINT> points(const BarPoint* first, std::size_t count) {
     std::vector<POINT> out(count);
@@ -20,11 +22,13 @@ std::vector<POINT> points(const BarPoint* first, std::size_t count) {
 }  // namespace
 
 void RatioBar(int x, int y, int height, std::int32_t percent, HDC dc, HFONT font) {
-    const RatioBarPlan plan = plan_ratio_bar(x, y, height, percent, ::GetDeviceCaps(dc, LOGPIXELSX));
+    const RatioBarPlan plan =
+        plan_ratio_bar(x, y, height, percent, ::GetDeviceCaps(dc, LOGPIXELSX));
 
     constexpr std::array kPens = {BarPen::kLight, BarPen::kLevel, BarPen::kBottom};
-    constexpr std::array kBrushes = {BarBrush::kBlue,   BarBrush::kPink,       BarBrush::kLevel,
-                                     BarBrush::kBottom, BarBrush::kFilledLeft, BarBrush::kEmptyLeft};
+    constexpr std::array kBrushes = {BarBrush::kBlue,       BarBrush::kPink,
+                                     BarBrush::kLevel,      BarBrush::kBottom,
+                                     BarBrush::kFilledLeft, BarBrush::kEmptyLeft};
     std::array<HPEN, kPens.size()> pens{};
     std::array<HBRUSH, kBrushes.size()> brushes{};
     for (std::size_t i = 0; i < kPens.size(); ++i) {

@@ -27,11 +27,16 @@ TEST(CommentText, TidyEndsAtCtrlZAndGivesBareLfsACr) {
         {u"\n", u"\r\n"},
         {u"a\r\nb\n\n", u"a\r\nb\r\n\r\n"},
         {u"lone\rcr", u"lone\rcr"},  // a CR alone stays as it is
-        {u"before\x1A" u"after\n", u"before"},
-        {u"\x1A" u"all hidden", u""},
+        {u"before\x1A"
+         u"after\n",
+         u"before"},
+        {u"\x1A"
+         u"all hidden",
+         u""},
         {u"a\n\x1A\nb", u"a\r\n"},
     };
-    for (const Case& c : cases) EXPECT_EQ(tidy_comment_text(c.in), c.out) << std::string(c.in.begin(), c.in.end());
+    for (const Case& c : cases)
+        EXPECT_EQ(tidy_comment_text(c.in), c.out) << std::string(c.in.begin(), c.in.end());
 }
 
 TEST(CommentText, ShownTextIsCutThenLosesOneByteOrderMark) {
@@ -95,7 +100,8 @@ ArchiverLauncher dumping_archiver(std::u16string units, std::u16string* paramete
             bytes.push_back(static_cast<char>(u & 0xFF));
             bytes.push_back(static_cast<char>(u >> 8));
         }
-        std::FILE* file = open_file_stream(record.parameters.substr(open + 1, close - open - 1), "wb");
+        std::FILE* file =
+            open_file_stream(record.parameters.substr(open + 1, close - open - 1), "wb");
         if (file == nullptr) return false;
         std::fwrite(bytes.data(), 1, bytes.size(), file);
         std::fclose(file);

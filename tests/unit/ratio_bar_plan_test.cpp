@@ -47,10 +47,9 @@ TEST(RatioBarPlan, FillLevelFollowsTheRatioCappedAt100) {
         int level;  // the fill level's centre y
         const char16_t* label;
     } cases[] = {
-        {0, 180, u"0%"},      // lies on the bottom
-        {100, 40, u"100%"},
-        {112, 40, u"112%"},   // full, but the label keeps the true ratio
-        {33, 134, u"33%"},    // 33 * 140 / 100 = 46 (integer)
+        {0, 180, u"0%"},                         // lies on the bottom
+        {100, 40, u"100%"}, {112, 40, u"112%"},  // full, but the label keeps the true ratio
+        {33, 134, u"33%"},                       // 33 * 140 / 100 = 46 (integer)
         {-5, 187, u"-5%"},
     };
     for (const Case& c : cases) {
@@ -65,7 +64,8 @@ TEST(RatioBarPlan, OnlyXScalesWithTheResolution) {
     const RatioBarPlan plan = plan_ratio_bar(5, 40, 140, 50, 144);
     // X0 7, e 22: X1 29, X2 51; the label 4 further right. y and heights as at 96 dpi.
     EXPECT_EQ(plan.faces[2].points, (std::array<P, 4>{P{7, 35}, P{29, 30}, P{51, 35}, P{29, 40}}));
-    EXPECT_EQ(plan.faces[5].points, (std::array<P, 4>{P{29, 185}, P{51, 180}, P{29, 175}, P{7, 180}}));
+    EXPECT_EQ(plan.faces[5].points,
+              (std::array<P, 4>{P{29, 185}, P{51, 180}, P{29, 175}, P{7, 180}}));
     EXPECT_EQ(plan.label_at, (P{55, 100}));
 }
 

@@ -2,10 +2,10 @@
 // registered Kubext.dll hands its pages to a real property sheet, whose controls are read back.
 // The page procedure is also driven directly with chosen summaries for values no small archive
 // produces.
-#include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
 #include <shlobj.h>
+#include <windows.h>
 #include <wrl/client.h>
 
 #include <gtest/gtest.h>
@@ -31,12 +31,16 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
-constexpr wchar_t kAppPathsKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Korvex.exe";
+constexpr wchar_t kAppPathsKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Korvex.exe";
 
-std::wstring wide(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
+std::wstring wide(std::u16string_view text) {
+    return std::wstring(text.begin(), text.end());
+}
 
 std::wstring archiver_path() {
-    std::wstring path = L"Z:" + std::wstring(KUB_FAKE_ARCHIVER, KUB_FAKE_ARCHIVER + std::strlen(KUB_FAKE_ARCHIVER));
+    std::wstring path =
+        L"Z:" + std::wstring(KUB_FAKE_ARCHIVER, KUB_FAKE_ARCHIVER + std::strlen(KUB_FAKE_ARCHIVER));
     for (wchar_t& c : path) {
         if (c == L'/') c = L'\\';
     }
@@ -50,8 +54,12 @@ void write_file(const std::wstring& path, const void* bytes, std::size_t size) {
     ::WriteFile(file, bytes, static_cast<DWORD>(size), &written, nullptr);
     ::CloseHandle(file);
 }
-void write_file(const std::wstring& path, const test::Bytes& bytes) { write_file(path, bytes.data(), bytes.size()); }
-void write_file(const std::wstring& path, const std::string& bytes) { write_file(path, bytes.data(), bytes.size()); }
+void write_file(const std::wstring& path, const test::Bytes& bytes) {
+    write_file(path, bytes.data(), bytes.size());
+}
+void write_file(const std::wstring& path, const std::string& bytes) {
+    write_file(path, bytes.data(), bytes.size());
+}
 
 void pump_messages(DWORD milliseconds) {
     const DWORD start = ::GetTickCount();
@@ -124,14 +132,17 @@ constexpr int kLastId = KUB_INFO_KUB_ROWS_LINE;
 
 PageView view_page(HWND page) {
     PageView view;
-    HFONT title_font = reinterpret_cast<HFONT>(::SendDlgItemMessageW(page, KUB_INFO_TITLE, WM_GETFONT, 0, 0));
+    HFONT title_font =
+        reinterpret_cast<HFONT>(::SendDlgItemMessageW(page, KUB_INFO_TITLE, WM_GETFONT, 0, 0));
     for (int id = kFirstId; id <= kLastId; ++id) {
         std::vector<wchar_t> buffer(40000, L'\0');
         ::GetDlgItemTextW(page, id, buffer.data(), static_cast<int>(buffer.size()));
         view.text.emplace_back(buffer.data());
         HWND control = ::GetDlgItem(page, id);
-        view.visible.push_back(control != nullptr && (::GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0);
-        view.bold.push_back(reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)) == title_font);
+        view.visible.push_back(control != nullptr &&
+                               (::GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) != 0);
+        view.bold.push_back(reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)) ==
+                            title_font);
     }
     return view;
 }
@@ -161,9 +172,15 @@ std::vector<PageView> show_sheet(std::vector<HPROPSHEETPAGE> pages, const std::w
     return views;
 }
 
-const std::wstring& text(const PageView& v, int id) { return v.text.at(static_cast<std::size_t>(id - kFirstId)); }
-bool visible(const PageView& v, int id) { return v.visible.at(static_cast<std::size_t>(id - kFirstId)); }
-bool bold(const PageView& v, int id) { return v.bold.at(static_cast<std::size_t>(id - kFirstId)); }
+const std::wstring& text(const PageView& v, int id) {
+    return v.text.at(static_cast<std::size_t>(id - kFirstId));
+}
+bool visible(const PageView& v, int id) {
+    return v.visible.at(static_cast<std::size_t>(id - kFirstId));
+}
+bool bold(const PageView& v, int id) {
+    return v.bold.at(static_cast<std::size_t>(id - kFirstId));
+}
 
 // The values as the analysis in this process and the shared formatting give them: what the
 // command-line tool prints for the same archive.
@@ -189,23 +206,28 @@ void expect_page_matches_tool(const PageView& v, const std::wstring& path) {
 }
 
 void expect_kub_rows(const PageView& v, bool shown) {
-    for (int id : {KUB_INFO_DICTIONARY_LABEL, KUB_INFO_RECOVERY_LABEL, KUB_INFO_LOCK_LABEL, KUB_INFO_KUB_ROWS_LINE}) {
+    for (int id : {KUB_INFO_DICTIONARY_LABEL, KUB_INFO_RECOVERY_LABEL, KUB_INFO_LOCK_LABEL,
+                   KUB_INFO_KUB_ROWS_LINE}) {
         EXPECT_EQ(visible(v, id), shown) << id;
     }
     if (!shown) {
-        for (int id : {KUB_INFO_DICTIONARY, KUB_INFO_RECOVERY, KUB_INFO_LOCK}) EXPECT_EQ(text(v, id), L"") << id;
+        for (int id : {KUB_INFO_DICTIONARY, KUB_INFO_RECOVERY, KUB_INFO_LOCK})
+            EXPECT_EQ(text(v, id), L"") << id;
     }
 }
 
-std::wstring comment_of(const PageView& comment_page) { return text(comment_page, KUB_COMMENT_EDIT); }
+std::wstring comment_of(const PageView& comment_page) {
+    return text(comment_page, KUB_COMMENT_EDIT);
+}
 
 class InfoPagesTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
-        ASSERT_EQ(register_in_process_server(kShellExtensionClassText, kubext_dll_path()), ERROR_SUCCESS);
+        ASSERT_EQ(register_in_process_server(kShellExtensionClassText, kubext_dll_path()),
+                  ERROR_SUCCESS);
         HKEY key;
-        ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kAppPathsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                                    &key, nullptr),
+        ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kAppPathsKey, 0, nullptr, 0, KEY_SET_VALUE,
+                                    nullptr, &key, nullptr),
                   ERROR_SUCCESS);
         const std::wstring archiver = archiver_path();
         ::RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(archiver.c_str()),
@@ -220,7 +242,8 @@ protected:
     }
     void SetUp() override {
         ASSERT_TRUE(apartment_.ok());
-        ::SetEnvironmentVariableW(L"KUB_FAKE_ARCHIVER_LOG", (scratch_.path() + L"\\started.log").c_str());
+        ::SetEnvironmentVariableW(L"KUB_FAKE_ARCHIVER_LOG",
+                                  (scratch_.path() + L"\\started.log").c_str());
     }
     void TearDown() override { ::CoFreeUnusedLibraries(); }
 
@@ -230,9 +253,10 @@ protected:
                                           LPARAM callback_parameter = 0) {
         std::vector<HPROPSHEETPAGE> pages;
         ComPtr<IShellExtInit> init;
-        EXPECT_EQ(::CoCreateInstance(kShellExtensionClass, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
-                                     reinterpret_cast<void**>(init.GetAddressOf())),
-                  S_OK);
+        EXPECT_EQ(
+            ::CoCreateInstance(kShellExtensionClass, nullptr, CLSCTX_INPROC_SERVER,
+                               IID_IShellExtInit, reinterpret_cast<void**>(init.GetAddressOf())),
+            S_OK);
         if (!init) return pages;
         HdropDataObject* data = HdropDataObject::create(paths);
         init->Initialize(nullptr, data, nullptr);
@@ -351,7 +375,8 @@ TEST_F(InfoPagesTest, RatiosAboveAHundredAndZero) {
     for (const Case& c : cases) {
         const std::wstring path = file(c.name);
         write_file(path, test::build(gen3_with_item(c.packed, c.unpacked)));
-        std::vector<PageView> views = show_sheet(pages_for({path}), std::wstring(L"info_ratio_") + c.ratio);
+        std::vector<PageView> views =
+            show_sheet(pages_for({path}), std::wstring(L"info_ratio_") + c.ratio);
         ASSERT_EQ(views.size(), 1u);
         EXPECT_EQ(text(views[0], KUB_INFO_RATIO), c.ratio);
         expect_page_matches_tool(views[0], path);
@@ -461,7 +486,9 @@ TEST(InfoPageValues, VersionsDictionaryAndRecoveryRecord) {
     }
     ArchiveSummary unknown_dictionary;
     unknown_dictionary.ReaderIndex = kKubReaderIndex;
-    EXPECT_EQ(text(page_for_summary(unknown_dictionary, L"summary_unknown_dictionary"), KUB_INFO_DICTIONARY), L"未知");
+    EXPECT_EQ(text(page_for_summary(unknown_dictionary, L"summary_unknown_dictionary"),
+                   KUB_INFO_DICTIONARY),
+              L"未知");
 }
 
 }  // namespace
