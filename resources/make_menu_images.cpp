@@ -80,7 +80,9 @@ constexpr Box kBodyBox{0.12, 0.38, 0.88, 0.92};
 constexpr Box kStrapBox{0.42, 0.16, 0.58, 0.92};
 constexpr double kShadeFrom = 0.66;  // the body's right side is in shade from here
 
-int edge(double fraction, int size) { return static_cast<int>(std::lround(fraction * size)); }
+int edge(double fraction, int size) {
+    return static_cast<int>(std::lround(fraction * size));
+}
 
 bool inside(const Box& box, int x, int y, int size) {
     return x >= edge(box.left, size) && x < edge(box.right, size) && y >= edge(box.top, size) &&
@@ -132,7 +134,7 @@ Image draw(int size) {
 }
 
 class Bytes {
-public:
+  public:
     void u8(unsigned v) { data_.push_back(static_cast<char>(v & 0xFF)); }
     void u16(unsigned v) {
         u8(v);
@@ -142,15 +144,19 @@ public:
         u16(v & 0xFFFF);
         u16(v >> 16);
     }
-    void append(const Bytes& other) { data_.insert(data_.end(), other.data_.begin(), other.data_.end()); }
+    void append(const Bytes& other) {
+        data_.insert(data_.end(), other.data_.begin(), other.data_.end());
+    }
     std::size_t size() const { return data_.size(); }
     const std::vector<char>& data() const { return data_; }
 
-private:
+  private:
     std::vector<char> data_;
 };
 
-std::uint32_t row_stride(int width, int bits) { return ((width * bits + 31) / 32) * 4; }
+std::uint32_t row_stride(int width, int bits) {
+    return ((width * bits + 31) / 32) * 4;
+}
 
 void info_header(Bytes& out, int width, int height, int bits, std::uint32_t image_bytes) {
     out.u32(40);
@@ -174,7 +180,8 @@ void palette_256(Bytes& out) {
         if (i < kRoleCount) {
             c = kFullColours[i];
         } else {
-            const auto grey = static_cast<std::uint8_t>(8 + (i - kRoleCount) * 247 / (255 - kRoleCount));
+            const auto grey =
+                static_cast<std::uint8_t>(8 + (i - kRoleCount) * 247 / (255 - kRoleCount));
             c = {grey, grey, grey};
         }
         out.u8(c.b);
@@ -193,7 +200,9 @@ void palette_16(Bytes& out) {
     }
 }
 
-unsigned pixel_index(Role role, int bits) { return bits == 8 ? static_cast<unsigned>(role) : kStandard16Index[role]; }
+unsigned pixel_index(Role role, int bits) {
+    return bits == 8 ? static_cast<unsigned>(role) : kStandard16Index[role];
+}
 
 // Rows bottom-up, as a positive height in the header says.
 void pixel_rows(Bytes& out, const Image& image, int bits) {
@@ -220,7 +229,8 @@ void mask_rows(Bytes& out, const Image& image) {
     for (int y = size - 1; y >= 0; --y) {
         std::vector<std::uint8_t> row(stride, 0);
         for (int x = 0; x < size; ++x) {
-            if (image[y][x] == kBackground) row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+            if (image[y][x] == kBackground)
+                row[x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
         }
         for (std::uint8_t b : row) out.u8(b);
     }
@@ -263,7 +273,8 @@ Bytes icon_file() {
     struct Entry {
         int size, bits;
     };
-    constexpr std::array<Entry, 6> kEntries = {{{16, 8}, {32, 8}, {48, 8}, {16, 4}, {32, 4}, {48, 4}}};
+    constexpr std::array<Entry, 6> kEntries = {
+        {{16, 8}, {32, 8}, {48, 8}, {16, 4}, {32, 4}, {48, 4}}};
     std::vector<Bytes> images;
     for (const Entry& e : kEntries) images.push_back(icon_image(e.size, e.bits));
 

@@ -44,7 +44,9 @@ std::uint32_t running_windows_version() {
 
 }  // namespace
 
-void refresh_menu_icon_bitmap() { refresh_menu_icon_bitmap(running_windows_version()); }
+void refresh_menu_icon_bitmap() {
+    refresh_menu_icon_bitmap(running_windows_version());
+}
 
 void refresh_menu_icon_bitmap(std::uint32_t windows_version) {
     if (windows_version < kFirstIconMenuVersion) return;

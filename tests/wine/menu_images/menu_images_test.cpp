@@ -2,6 +2,7 @@
 // built-in bitmap and icon as the extension's do. Theme files come from ImageMagick (fixtures/ in
 // the test's working folder); pixels are read back through GDI and compared with the sources.
 #include <windows.h>
+
 #include <shlobj.h>
 #include <uxtheme.h>
 #include <wrl/client.h>
@@ -20,6 +21,7 @@
 
 #include "common/language_module.h"
 #include "common/registry_access.h"
+#include "shellext/win32/library_lifetime.h"
 #include "shellext/win32/menu_images.h"
 #include "shellext/win32/module_gdi_objects.h"
 #include "tests/wine/host/hdrop_data_object.h"
@@ -31,9 +33,12 @@ namespace {
 constexpr std::u16string_view kThemesKey = u"Interface\\Themes";
 constexpr std::u16string_view kBitmapValue = u"ShellExtBMP";
 constexpr std::u16string_view kIconValue = u"ShellExtIcon";
-constexpr wchar_t kThemeManagerKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager";
+constexpr wchar_t kThemeManagerKey[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\ThemeManager";
 
-std::u16string u16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
+std::u16string u16(const std::wstring& text) {
+    return std::u16string(text.begin(), text.end());
+}
 
 std::wstring fixture(const wchar_t* name) {
     wchar_t full[MAX_PATH];
@@ -56,7 +61,9 @@ std::uint32_t rgb(COLORREF colour) {
     return (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
 }
 
-std::uint32_t menu_colour() { return rgb(::GetSysColor(COLOR_MENU)); }
+std::uint32_t menu_colour() {
+    return rgb(::GetSysColor(COLOR_MENU));
+}
 
 // A bitmap's pixels as 0xAARRGGBB, top row first, read with GetDIBits.
 struct Pixels {
@@ -118,7 +125,8 @@ Pixels expected_icon_pixels(HMODULE module) {
     ::DestroyIcon(icon);
     if (colour.argb.size() != mask.argb.size()) return {};
     for (std::size_t i = 0; i < colour.argb.size(); ++i) {
-        colour.argb[i] = (mask.argb[i] & 0xFFFFFF) != 0 ? 0 : 0xFF000000 | (colour.argb[i] & 0xFFFFFF);
+        colour.argb[i] =
+            (mask.argb[i] & 0xFFFFFF) != 0 ? 0 : 0xFF000000 | (colour.argb[i] & 0xFFFFFF);
     }
     return colour;
 }
@@ -131,7 +139,7 @@ void forget_images() {
 }
 
 class MenuImagesTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(apartment_.ok());
         delete_registry_tree(RegistryRoot::kCurrentUser, kThemesKey);
@@ -306,12 +314,26 @@ TEST_F(MenuImagesTest, LanguageModuleIsTheSourceOfTheBuiltInImages) {
     EXPECT_EQ(section_memory(MenuIconBitmap).argb, expected_icon_pixels(own).argb);
 }
 
+TEST_F(MenuImagesTest, LibraryUnloadDeletesBothImages) {
+    refresh_menu_bitmap();
+    refresh_menu_icon_bitmap();
+    const HBITMAP bitmap = MenuBitmap;
+    const HBITMAP icon = MenuIconBitmap;
+    ASSERT_EQ(::GetObjectType(bitmap), static_cast<DWORD>(OBJ_BITMAP));
+    ASSERT_EQ(::GetObjectType(icon), static_cast<DWORD>(OBJ_BITMAP));
+    on_library_unload();
+    EXPECT_EQ(MenuBitmap, nullptr);
+    EXPECT_EQ(MenuIconBitmap, nullptr);
+    EXPECT_EQ(::GetObjectType(bitmap), 0u);
+    EXPECT_EQ(::GetObjectType(icon), 0u);
+}
+
 // The shipped library carries the images in the sizes and depths the menu code expects.
 TEST(KubextImages, LibraryCarriesTheBuiltInBitmapAndIconGroup) {
     HMODULE dll = ::LoadLibraryExW(kubext_dll_path().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(dll, nullptr);
-    HBITMAP bitmap = static_cast<HBITMAP>(::LoadImageW(
-        dll, MAKEINTRESOURCEW(kMenuImageResourceId), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    HBITMAP bitmap = static_cast<HBITMAP>(::LoadImageW(dll, MAKEINTRESOURCEW(kMenuImageResourceId),
+                                                       IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     DIBSECTION dib{};
     ASSERT_EQ(::GetObjectW(bitmap, sizeof(dib), &dib), static_cast<int>(sizeof(dib)));
     EXPECT_EQ(dib.dsBm.bmWidth, 13);
@@ -342,7 +364,7 @@ TEST(KubextImages, LibraryCarriesTheBuiltInBitmapAndIconGroup) {
 
 // The images as Explorer sees them: items of a real menu built by the registered library.
 class KubextMenuImagesTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         ASSERT_EQ(register_in_process_server(kShellExtensionClassText, kubext_dll_path()),
                   ERROR_SUCCESS);
@@ -370,10 +392,10 @@ protected:
     // The images of every item of the menu the library builds for one document.
     std::vector<ItemImages> menu_images() {
         Microsoft::WRL::ComPtr<IShellExtInit> init;
-        EXPECT_EQ(::CoCreateInstance(kShellExtensionClass, nullptr, CLSCTX_INPROC_SERVER,
-                                     IID_IShellExtInit,
-                                     reinterpret_cast<void**>(init.GetAddressOf())),
-                  S_OK);
+        EXPECT_EQ(
+            ::CoCreateInstance(kShellExtensionClass, nullptr, CLSCTX_INPROC_SERVER,
+                               IID_IShellExtInit, reinterpret_cast<void**>(init.GetAddressOf())),
+            S_OK);
         if (!init) return {};
         HdropDataObject* data = HdropDataObject::create({document_});
         EXPECT_EQ(init->Initialize(nullptr, data, nullptr), S_OK);
