@@ -2,10 +2,11 @@
 // registered Kubext.dll hands its pages to a real property sheet, whose controls are read back.
 // The page procedure is also driven directly with chosen summaries for values no small archive
 // produces.
+#include <windows.h>
+
 #include <commctrl.h>
 #include <prsht.h>
 #include <shlobj.h>
-#include <windows.h>
 #include <wrl/client.h>
 
 #include <gtest/gtest.h>
