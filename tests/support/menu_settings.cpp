@@ -1,11 +1,15 @@
 #include "tests/support/menu_settings.h"
 
+#include "common/os/os.h"
 #include "common/registry_access.h"
 #include "shellext/settings/profile_value.h"
 
 namespace kub::test {
 
 void reset_menu_settings() {
+#if !defined(_WIN32)
+    os::clear_registry();
+#endif
     for (auto key : {u"Setup", u"Profiles", u"Paths"}) {
         delete_registry_tree(RegistryRoot::kCurrentUser, key);
     }

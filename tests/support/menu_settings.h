@@ -6,7 +6,7 @@
 
 namespace kub::test {
 
-// Removes the menu, profile and temporary-folder settings.
+// Removes the menu, profile and temporary-folder settings (natively: every setting).
 void reset_menu_settings();
 
 struct ProfileRecord {

@@ -17,9 +17,7 @@
 #include "tests/support/menu_settings.h"
 #include "tests/support/scratch_folder.h"
 
-#if !defined(_WIN32)
 #include "common/os/os.h"
-#endif
 
 namespace kub {
 namespace {
@@ -59,9 +57,6 @@ std::string utf16le(std::u16string_view text) {
 class MenuCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
-#if !defined(_WIN32)
-        os::clear_registry();
-#endif
         test::reset_menu_settings();
         // Temporary files of the commands land in the scratch folder.
         write_setting_string(u"Paths", u"TempFolder", scratch_.path());
@@ -214,10 +209,8 @@ TEST_F(MenuCommandTest, VerbsAndHelpTextsOfTheCurrentMenu) {
     EXPECT_EQ(command_text(2, CommandTextType::verb), u"Korvex_Profile0");
     EXPECT_EQ(find_command_by_verb("Korvex_Profile0"), std::optional<std::uint32_t>(2));
     EXPECT_EQ(find_command_by_verb("Korvex_EmailArcTo"), std::optional<std::uint32_t>(3));
-#if !defined(_WIN32)
     EXPECT_EQ(command_text(2, CommandTextType::help), u"使用压缩配置来添加文件到压缩文档");
     EXPECT_EQ(command_text(0, CommandTextType::help), u"添加文件到一个压缩文件中。允许附加选项");
-#endif
 }
 
 TEST(DropEffect, ShiftMovesCopyIsPreferredAndOnlyTheLeftButtonDrops) {

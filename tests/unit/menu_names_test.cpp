@@ -7,9 +7,7 @@
 #include "tests/support/menu_settings.h"
 #include "tests/support/scratch_folder.h"
 
-#if !defined(_WIN32)
 #include "common/os/os.h"
-#endif
 
 namespace kub {
 namespace {
@@ -47,9 +45,6 @@ TEST(DeriveFolderName, VolumePartsInnerTarAndTrailingDots) {
 class DeriveArchiveNameTest : public ::testing::Test {
 protected:
     void SetUp() override {
-#if !defined(_WIN32)
-        os::clear_registry();
-#endif
         test::reset_menu_settings();
     }
     void TearDown() override { test::reset_menu_settings(); }

@@ -15,9 +15,7 @@
 #include "tests/support/menu_settings.h"
 #include "tests/support/scratch_folder.h"
 
-#if !defined(_WIN32)
 #include "common/os/os.h"
-#endif
 
 namespace kub {
 namespace {
@@ -30,15 +28,8 @@ std::string narrow(std::u16string_view text) {
     return out;
 }
 
-// Under Wine the test program has no string table, so only the kinds, identifiers and images
-// are compared there; the texts are checked natively and through the real DLL.
 void expect_text(const MenuItemPlan& item, std::u16string_view text) {
-#if !defined(_WIN32)
     EXPECT_EQ(item.text, text) << "kind " << item.kind << ": " << narrow(item.text);
-#else
-    (void)item;
-    (void)text;
-#endif
 }
 
 std::vector<std::int32_t> kinds_of(const MenuPlan& plan) {
@@ -67,9 +58,6 @@ std::string sfx_archive() {
 class MenuPlanTest : public ::testing::Test {
 protected:
     void SetUp() override {
-#if !defined(_WIN32)
-        os::clear_registry();
-#endif
         test::reset_menu_settings();
         AnalysisBusy = 0;
         probe_ = system_selection_probe(analysis_);
@@ -275,11 +263,9 @@ TEST_F(MenuPlanTest, LabelsShowAmpersandsAndLongNamesAreShortened) {
     const MenuPlan long_menu = plan(long_state);
     const MenuItemPlan* item = find_kind(long_menu, 2);
     ASSERT_NE(item, nullptr);
-#if !defined(_WIN32)
     const std::u16string full = u"解压到 " + long_name + u"\\(&E)";
     EXPECT_EQ(item->text.size(), kMaxMenuTextLength);
     EXPECT_EQ(item->text, full.substr(0, 27) + u"..." + full.substr(full.size() - 50));
-#endif
 }
 
 TEST_F(MenuPlanTest, RefusedQueriesAddNothingAndKeepTheTable) {

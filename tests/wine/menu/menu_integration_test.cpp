@@ -115,7 +115,9 @@ protected:
             ::RegDeleteTreeW(HKEY_CURRENT_USER, key);
         }
         folder_ = scratch_.path() + L"\\我的 文件";
-        ASSERT_TRUE(::CreateDirectoryW(folder_.c_str(), nullptr));
+        // A run cut short may have left the folder behind.
+        ASSERT_TRUE(::CreateDirectoryW(folder_.c_str(), nullptr) ||
+                    ::GetLastError() == ERROR_ALREADY_EXISTS);
         archive_ = folder_ + L"\\档案 一.kub";
         zip_ = folder_ + L"\\备份.zip";
         document_ = folder_ + L"\\报告 final.txt";
@@ -330,7 +332,8 @@ TEST_F(MenuIntegrationTest, TwoArchivesSelfExtractorAndRightDrag) {
     EXPECT_EQ(started.parameters, L"\"" + sfx_ + L"\" ");
 
     const std::wstring target = scratch_.path() + L"\\输出 Out";
-    ASSERT_TRUE(::CreateDirectoryW(target.c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW(target.c_str(), nullptr) ||
+                ::GetLastError() == ERROR_ALREADY_EXISTS);
     ComPtr<IContextMenu> drag = menu_for({archive_}, target);
     popup = ::CreatePopupMenu();
     EXPECT_EQ(drag->QueryContextMenu(popup, 0, kFirstId, kFirstId + 1000, CMF_NORMAL),
