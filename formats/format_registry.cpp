@@ -15,8 +15,6 @@ std::unique_ptr<ArchiveReader> create_format_reader(int index, const ReaderOptio
     switch (index) {
         case kKubReaderIndex:
             return create_kub_reader(options);
-        case kKubReaderIndex:
-            return create_kub_reader(options);
         case kZipReaderIndex:
             return create_zip_reader(options);
         default:
