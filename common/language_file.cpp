@@ -153,10 +153,10 @@ std::u16string LanguageFile::translate(std::u16string_view text, TranslationKind
 }
 
 SizeFactors LanguageFile::size_factors(std::u16string_view dialog_name) const {
-    std::u16string spec = translate({}, TranslationKind::kDialog, dialog_name);
-    std::size_t star = spec.find(u'*');
-    if (star == spec.npos) return {};
-    std::u16string_view s = spec;
+    std::u16string factors_text = translate({}, TranslationKind::kDialog, dialog_name);
+    std::size_t star = factors_text.find(u'*');
+    if (star == factors_text.npos) return {};
+    std::u16string_view s = factors_text;
     return {parse_factor(s), parse_factor(s.substr(star + 1))};
 }
 

@@ -386,36 +386,36 @@ Bytes gen3_quick_open_record(std::uint64_t offset, std::span<const std::uint8_t>
 
 // ---- Whole archives ----
 
-Bytes build(const Gen1Archive& spec) {
-    Bytes out = spec.sfx;
-    append(out, gen1_main_header(spec.main_flags));
-    for (const Gen1Item& item : spec.items) append(out, gen1_item(item));
+Bytes build(const Gen1Archive& archive) {
+    Bytes out = archive.sfx;
+    append(out, gen1_main_header(archive.main_flags));
+    for (const Gen1Item& item : archive.items) append(out, gen1_item(item));
     return out;
 }
 
-Bytes build(const Gen2Archive& spec) {
-    Bytes out = spec.sfx;
+Bytes build(const Gen2Archive& archive) {
+    Bytes out = archive.sfx;
     append(out, kSignatureGen2);
-    append(out, gen2_main(spec.main_flags));
-    for (const Gen2Item& item : spec.items) append(out, gen2_item(item));
-    if (spec.end_block) append(out, gen2_end(spec.end_flags, spec.end_volume_number));
+    append(out, gen2_main(archive.main_flags));
+    for (const Gen2Item& item : archive.items) append(out, gen2_item(item));
+    if (archive.end_block) append(out, gen2_end(archive.end_flags, archive.end_volume_number));
     return out;
 }
 
-Bytes build(const Gen3Archive& spec, Gen3Layout* layout) {
+Bytes build(const Gen3Archive& archive, Gen3Layout* layout) {
     Gen3Layout where;
-    Bytes out = spec.sfx;
+    Bytes out = archive.sfx;
     append(out, kSignatureGen3);
     where.main = out.size();
-    if (spec.encrypted_rest) {
+    if (archive.encrypted_rest) {
         append(out, gen3_encryption_header(0, 15));
-        append(out, *spec.encrypted_rest);
+        append(out, *archive.encrypted_rest);
         if (layout) *layout = where;
         return out;
     }
     std::vector<Bytes> headers;
     std::vector<Bytes> items;
-    for (const Gen3Item& item : spec.items) {
+    for (const Gen3Item& item : archive.items) {
         headers.push_back(gen3_item_header(item));
         items.push_back(gen3_item(item));
     }
@@ -424,11 +424,11 @@ Bytes build(const Gen3Archive& spec, Gen3Layout* layout) {
 
     // The main header names the QO header by its distance, which depends on the main header's
     // own size: settle it by repeating until the size stops changing.
-    Bytes main = gen3_main(spec.archive_flags, spec.volume_number);
+    Bytes main = gen3_main(archive.archive_flags, archive.volume_number);
     Bytes quick_open;
     Bytes records;
     std::vector<std::size_t> record_offsets;
-    for (int round = 0; spec.quick_open && round < 8; ++round) {
+    for (int round = 0; archive.quick_open && round < 8; ++round) {
         std::uint64_t qo_offset = main.size() + items_size;
         records.clear();
         record_offsets.clear();
@@ -444,7 +444,7 @@ Bytes build(const Gen3Archive& spec, Gen3Layout* layout) {
         qo.file_flags = 0;
         qo.data = records;
         quick_open = gen3_item(qo);
-        Bytes next = gen3_main(spec.archive_flags, spec.volume_number, gen3_locator(qo_offset));
+        Bytes next = gen3_main(archive.archive_flags, archive.volume_number, gen3_locator(qo_offset));
         bool settled = next.size() == main.size();
         main = next;
         if (settled) break;
@@ -461,7 +461,7 @@ Bytes build(const Gen3Archive& spec, Gen3Layout* layout) {
         for (std::size_t r : record_offsets) where.records.push_back(where.quick_open_data + r);
     }
     append(out, quick_open);
-    if (spec.end_header) append(out, gen3_end(spec.end_flags));
+    if (archive.end_header) append(out, gen3_end(archive.end_flags));
     if (layout) *layout = where;
     return out;
 }
