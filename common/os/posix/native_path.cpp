@@ -2,28 +2,12 @@
 
 #include <cstdint>
 
+#include "common/os/posix/utf8_code_point.h"
+
 namespace kub::os::posix {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
-
-void append_utf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 void append_utf16(std::u16string& out, char32_t c) {
     if (c < 0x10000) {
@@ -58,7 +42,7 @@ std::string to_native_path(std::u16string_view path) {
         } else if (c >= 0xD800 && c <= 0xDFFF) {
             c = kReplacement;
         }
-        append_utf8(out, c);
+        append_utf8_code_point(out, c);
     }
     return out;
 }
