@@ -16,6 +16,7 @@
 #include <sstream>
 
 #include "common/os/posix/registry_tree.h"
+#include "common/os/posix/utf8_code_point.h"
 
 namespace kub::os {
 
@@ -33,7 +34,7 @@ void append_utf8(std::u16string_view text, std::string& out) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         }
-        append_utf8_code_point(out, c);
+        posix::append_utf8_code_point(out, c);
     }
 }
 
