@@ -143,7 +143,7 @@ struct Gen1Archive {
     std::uint8_t main_flags = 0;
     std::vector<Gen1Item> items;
 };
-Bytes build(const Gen1Archive& spec);
+Bytes build(const Gen1Archive& archive);
 
 struct Gen2Archive {
     Bytes sfx;
@@ -153,7 +153,7 @@ struct Gen2Archive {
     std::uint16_t end_flags = 0;
     std::optional<std::uint16_t> end_volume_number;
 };
-Bytes build(const Gen2Archive& spec);
+Bytes build(const Gen2Archive& archive);
 
 struct Gen3Archive {
     Bytes sfx;
@@ -175,7 +175,7 @@ struct Gen3Layout {
     std::size_t quick_open_size = 0;
     std::vector<std::size_t> records;  // quick-open records
 };
-Bytes build(const Gen3Archive& spec, Gen3Layout* layout = nullptr);
+Bytes build(const Gen3Archive& archive, Gen3Layout* layout = nullptr);
 
 // Named fixtures covering every generation and header kind; used by tests, fuzz seeds and
 // sample files.

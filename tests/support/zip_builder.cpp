@@ -50,13 +50,13 @@ std::string ntfs_time_extra(std::uint64_t modified) {
     return block;
 }
 
-std::string build_zip(const ZipSpec& spec) {
-    std::string out = spec.prefix;
-    std::uint64_t base = spec.offsets_include_prefix ? 0 : spec.prefix.size();
-    if (spec.spanning_marker) put32(out, 0x08074B50);
+std::string build_zip(const ZipLayout& layout) {
+    std::string out = layout.prefix;
+    std::uint64_t base = layout.offsets_include_prefix ? 0 : layout.prefix.size();
+    if (layout.spanning_marker) put32(out, 0x08074B50);
 
     std::vector<std::uint64_t> local_offsets;
-    for (const ZipEntrySpec& e : spec.entries) {
+    for (const ZipEntrySpec& e : layout.entries) {
         local_offsets.push_back(out.size() - base);
         std::uint32_t crc = crc32(e.data.data(), e.data.size());
         std::uint32_t size = static_cast<std::uint32_t>(e.data.size());
@@ -76,8 +76,8 @@ std::string build_zip(const ZipSpec& spec) {
     }
 
     std::uint64_t cd_offset = out.size() - base;
-    for (std::size_t i = 0; i < spec.entries.size(); ++i) {
-        const ZipEntrySpec& e = spec.entries[i];
+    for (std::size_t i = 0; i < layout.entries.size(); ++i) {
+        const ZipEntrySpec& e = layout.entries[i];
         std::uint32_t crc = crc32(e.data.data(), e.data.size());
         std::uint32_t size = static_cast<std::uint32_t>(e.data.size());
         put32(out, 0x02014B50);
@@ -102,9 +102,9 @@ std::string build_zip(const ZipSpec& spec) {
         out += e.comment;
     }
     std::uint64_t cd_size = out.size() - base - cd_offset;
-    std::uint64_t count = spec.entries.size();
+    std::uint64_t count = layout.entries.size();
 
-    if (spec.zip64_end) {
+    if (layout.zip64_end) {
         std::uint64_t record_at = out.size() - base;
         put32(out, 0x06064B50);
         put64(out, 44);  // size of the rest
@@ -124,12 +124,12 @@ std::string build_zip(const ZipSpec& spec) {
     put32(out, 0x06054B50);
     put16(out, 0);
     put16(out, 0);
-    put16(out, spec.zip64_end ? 0xFFFF : static_cast<std::uint16_t>(count));
-    put16(out, spec.zip64_end ? 0xFFFF : static_cast<std::uint16_t>(count));
-    put32(out, spec.zip64_end ? 0xFFFFFFFF : static_cast<std::uint32_t>(cd_size));
-    put32(out, spec.zip64_end ? 0xFFFFFFFF : static_cast<std::uint32_t>(cd_offset));
-    put16(out, static_cast<std::uint16_t>(spec.archive_comment.size()));
-    out += spec.archive_comment;
+    put16(out, layout.zip64_end ? 0xFFFF : static_cast<std::uint16_t>(count));
+    put16(out, layout.zip64_end ? 0xFFFF : static_cast<std::uint16_t>(count));
+    put32(out, layout.zip64_end ? 0xFFFFFFFF : static_cast<std::uint32_t>(cd_size));
+    put32(out, layout.zip64_end ? 0xFFFFFFFF : static_cast<std::uint32_t>(cd_offset));
+    put16(out, static_cast<std::uint16_t>(layout.archive_comment.size()));
+    out += layout.archive_comment;
     return out;
 }
 

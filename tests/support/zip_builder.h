@@ -25,7 +25,7 @@ struct ZipEntrySpec {
     std::optional<std::uint32_t> unpacked_field;
 };
 
-struct ZipSpec {
+struct ZipLayout {
     std::vector<ZipEntrySpec> entries;
     std::string prefix;           // bytes in front of the archive (an SFX stub)
     bool offsets_include_prefix = true;  // false: offsets as if the prefix were not there
@@ -34,7 +34,7 @@ struct ZipSpec {
     bool spanning_marker = false; // "PK\7\8" before the first local header
 };
 
-std::string build_zip(const ZipSpec& spec);
+std::string build_zip(const ZipLayout& layout);
 
 // Extra blocks.
 std::string zip64_extra(std::uint64_t unpacked, std::uint64_t packed);

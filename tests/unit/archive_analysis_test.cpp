@@ -479,9 +479,9 @@ TEST_F(AnalysisTest, CommentsWithNormalisedLineEnds) {
 // With the real readers: a ZIP archive under a KUB name is still found by the ZIP reader.
 TEST(AnalysisRealReaders, ZipNamedKub) {
     test::ScratchFolder dir;
-    test::ZipSpec spec;
-    spec.entries.push_back({.name = "a.txt", .data = "hello"});
-    ASSERT_TRUE(dir.write_file(u"really-a-zip.kub", test::build_zip(spec)));
+    test::ZipLayout layout;
+    layout.entries.push_back({.name = "a.txt", .data = "hello"});
+    ASSERT_TRUE(dir.write_file(u"really-a-zip.kub", test::build_zip(layout)));
     ArchiveAnalysis analysis;
     ASSERT_EQ(analysis.Analyze(dir / u"really-a-zip.kub", false, 0), kAnalyzeArchive);
     EXPECT_EQ(analysis.summary().ReaderIndex, static_cast<std::uint32_t>(kZipReaderIndex));
@@ -492,11 +492,11 @@ TEST(AnalysisRealReaders, ZipNamedKub) {
 
 TEST(AnalysisRealReaders, SplitZipSelectedAtItsFirstPiece) {
     test::ScratchFolder dir;
-    test::ZipSpec spec;
-    spec.spanning_marker = true;
-    spec.entries.push_back({.name = "one", .data = "1111"});
-    spec.entries.push_back({.name = "two", .data = "22"});
-    std::string whole = test::build_zip(spec);
+    test::ZipLayout layout;
+    layout.spanning_marker = true;
+    layout.entries.push_back({.name = "one", .data = "1111"});
+    layout.entries.push_back({.name = "two", .data = "22"});
+    std::string whole = test::build_zip(layout);
     ASSERT_TRUE(dir.write_file(u"set.zip", whole));
     ASSERT_TRUE(dir.write_file(u"set.z01", whole.substr(0, whole.find("PK\x01\x02"))));
     ArchiveAnalysis analysis;

@@ -54,12 +54,12 @@ TEST(CommentText, ShownTextIsCutThenLosesOneByteOrderMark) {
 }
 
 std::string zip_with_comment(const std::string& comment) {
-    test::ZipSpec spec;
-    spec.entries.push_back({});
-    spec.entries.back().name = "a.txt";
-    spec.entries.back().data = "data";
-    spec.archive_comment = comment;
-    return test::build_zip(spec);
+    test::ZipLayout layout;
+    layout.entries.push_back({});
+    layout.entries.back().name = "a.txt";
+    layout.entries.back().data = "data";
+    layout.archive_comment = comment;
+    return test::build_zip(layout);
 }
 
 ArchiverLauncher no_archiver() {

@@ -35,7 +35,7 @@ TEST(KubAnalysis, NearestArchiveWinsOverLaterZip) {
     ASSERT_LT(front.size(), 50000u);
     front.resize(50000, 0x90);
 
-    test::ZipSpec zip;
+    test::ZipLayout zip;
     zip.prefix = as_string(front);
     test::ZipEntrySpec entry;
     entry.name = "zipped.txt";

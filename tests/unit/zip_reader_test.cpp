@@ -15,7 +15,7 @@ namespace kub {
 namespace {
 
 using test::ZipEntrySpec;
-using test::ZipSpec;
+using test::ZipLayout;
 
 struct Listing {
     bool opened = false;
@@ -65,10 +65,10 @@ TEST(ZipReader, EmptyArchiveIsRecognisedWithNoItems) {
 
 TEST(ZipReader, StubInFrontGivesSfxSize) {
     test::ScratchFolder dir;
-    ZipSpec spec;
-    spec.prefix = std::string(102400, 'x');
-    spec.entries = {entry("a.txt"), entry("b.txt", "bbbbbbbb")};
-    Listing l = list(dir, u"sfx.exe", test::build_zip(spec));
+    ZipLayout layout;
+    layout.prefix = std::string(102400, 'x');
+    layout.entries = {entry("a.txt"), entry("b.txt", "bbbbbbbb")};
+    Listing l = list(dir, u"sfx.exe", test::build_zip(layout));
     ASSERT_TRUE(l.opened);
     EXPECT_EQ(l.offset, 102400);
     EXPECT_EQ(l.summary.SfxSize, 102400);
@@ -81,11 +81,11 @@ TEST(ZipReader, StubInFrontGivesSfxSize) {
 // the stub's size; the directory is still found where the end record says it ends.
 TEST(ZipReader, StubGluedInFrontStillListsTheDirectory) {
     test::ScratchFolder dir;
-    ZipSpec spec;
-    spec.prefix = std::string(100000, '\x11');
-    spec.offsets_include_prefix = false;
-    spec.entries = {entry("a.txt"), entry("b.txt")};
-    Listing l = list(dir, u"glued.exe", test::build_zip(spec));
+    ZipLayout layout;
+    layout.prefix = std::string(100000, '\x11');
+    layout.offsets_include_prefix = false;
+    layout.entries = {entry("a.txt"), entry("b.txt")};
+    Listing l = list(dir, u"glued.exe", test::build_zip(layout));
     ASSERT_TRUE(l.opened);
     EXPECT_EQ(l.summary.SfxSize, 100000);
     ASSERT_EQ(l.items.size(), 2u);
@@ -94,10 +94,10 @@ TEST(ZipReader, StubGluedInFrontStillListsTheDirectory) {
 
 TEST(ZipReader, SpanningMarkerIsNotAnSfxStub) {
     test::ScratchFolder dir;
-    ZipSpec spec;
-    spec.spanning_marker = true;
-    spec.entries = {entry("a.txt")};
-    Listing l = list(dir, u"span.zip", test::build_zip(spec));
+    ZipLayout layout;
+    layout.spanning_marker = true;
+    layout.entries = {entry("a.txt")};
+    Listing l = list(dir, u"span.zip", test::build_zip(layout));
     ASSERT_TRUE(l.opened);
     EXPECT_EQ(l.offset, 4);
     EXPECT_EQ(l.summary.SfxSize, 0);
@@ -105,14 +105,14 @@ TEST(ZipReader, SpanningMarkerIsNotAnSfxStub) {
 
 TEST(ZipReader, Zip64EndRecordAndSizes) {
     test::ScratchFolder dir;
-    ZipSpec spec;
-    spec.zip64_end = true;
+    ZipLayout layout;
+    layout.zip64_end = true;
     ZipEntrySpec big = entry("big.bin");
     big.packed_field = 0xFFFFFFFF;
     big.unpacked_field = 0xFFFFFFFF;
     big.central_extra = test::zip64_extra(0x123456789ull, 0x12345678Aull);
-    spec.entries = {entry("small.txt"), big};
-    Listing l = list(dir, u"z64.zip", test::build_zip(spec));
+    layout.entries = {entry("small.txt"), big};
+    Listing l = list(dir, u"z64.zip", test::build_zip(layout));
     ASSERT_TRUE(l.opened);
     EXPECT_EQ(l.summary.FormatName, u"ZIP64");
     ASSERT_EQ(l.items.size(), 2u);
@@ -125,12 +125,12 @@ TEST(ZipReader, Zip64EndRecordAndSizes) {
 // walked instead, and what only the directory knows (host, comment) is missing.
 TEST(ZipReader, LongCommentFallsBackToTheLocalHeaderWalk) {
     test::ScratchFolder dir;
-    ZipSpec spec;
+    ZipLayout layout;
     ZipEntrySpec e = entry("a.txt", "hello");
     e.host = 3;
-    spec.entries = {e, entry("b/", "")};
-    spec.archive_comment = std::string(65535, 'c');
-    Listing l = list(dir, u"long.zip", test::build_zip(spec));
+    layout.entries = {e, entry("b/", "")};
+    layout.archive_comment = std::string(65535, 'c');
+    Listing l = list(dir, u"long.zip", test::build_zip(layout));
     ASSERT_TRUE(l.opened);
     ASSERT_EQ(l.items.size(), 2u);
     EXPECT_EQ(l.items[0].HostOS, u"DOS");
@@ -142,10 +142,10 @@ TEST(ZipReader, LongCommentFallsBackToTheLocalHeaderWalk) {
 
 TEST(ZipReader, ShortCommentIsSeenAndRead) {
     test::ScratchFolder dir;
-    ZipSpec spec;
-    spec.entries = {entry("a.txt")};
-    spec.archive_comment = "hello";
-    Listing l = list(dir, u"c.zip", test::build_zip(spec));
+    ZipLayout layout;
+    layout.entries = {entry("a.txt")};
+    layout.archive_comment = "hello";
+    Listing l = list(dir, u"c.zip", test::build_zip(layout));
     ASSERT_TRUE(l.opened);
     EXPECT_EQ(l.end, kNoMoreItems);
     EXPECT_TRUE(l.summary.HasComment);
@@ -155,9 +155,9 @@ TEST(ZipReader, ShortCommentIsSeenAndRead) {
 
 TEST(ZipReader, CommentOfAnEmptyArchiveIsFound) {
     test::ScratchFolder dir;
-    ZipSpec spec;
-    spec.archive_comment = "only a comment";
-    ASSERT_TRUE(dir.write_file(u"e.zip", test::build_zip(spec)));
+    ZipLayout layout;
+    layout.archive_comment = "only a comment";
+    ASSERT_TRUE(dir.write_file(u"e.zip", test::build_zip(layout)));
     std::vector<std::uint8_t> comment = ReadZipComment(dir / u"e.zip");
     EXPECT_EQ(std::string(comment.begin(), comment.end()), "only a comment");
     EXPECT_TRUE(ReadZipComment(dir / u"missing.zip").empty());
@@ -165,13 +165,13 @@ TEST(ZipReader, CommentOfAnEmptyArchiveIsFound) {
 
 TEST(ZipReader, UnicodePathReplacesTheNameOnlyWhenItsCrcMatches) {
     test::ScratchFolder dir;
-    ZipSpec spec;
+    ZipLayout layout;
     ZipEntrySpec good = entry("old-name.txt");
     good.central_extra = test::unicode_path_extra("old-name.txt", "新名字.txt");
     ZipEntrySpec edited = entry("edited.txt");
     edited.central_extra = test::unicode_path_extra("edited.txt", "陈旧.txt", true);
-    spec.entries = {good, edited};
-    Listing l = list(dir, u"u.zip", test::build_zip(spec));
+    layout.entries = {good, edited};
+    Listing l = list(dir, u"u.zip", test::build_zip(layout));
     ASSERT_EQ(l.items.size(), 2u);
     EXPECT_EQ(l.items[0].Name, u"新名字.txt");
     EXPECT_EQ(l.items[1].Name, u"edited.txt");
@@ -179,11 +179,11 @@ TEST(ZipReader, UnicodePathReplacesTheNameOnlyWhenItsCrcMatches) {
 
 TEST(ZipReader, NtfsTimeReplacesTheDosTime) {
     test::ScratchFolder dir;
-    ZipSpec spec;
+    ZipLayout layout;
     ZipEntrySpec e = entry("t.txt");
     e.central_extra = test::ntfs_time_extra(133000000000000000ull);
-    spec.entries = {e};
-    Listing l = list(dir, u"t.zip", test::build_zip(spec));
+    layout.entries = {e};
+    Listing l = list(dir, u"t.zip", test::build_zip(layout));
     ASSERT_EQ(l.items.size(), 1u);
     EXPECT_EQ(l.items[0].ModTime, 133000000000000000ull);
 }
@@ -192,7 +192,7 @@ TEST(ZipReader, NameEncodings) {
     test::CodePageScope gbk(936, 936);
     if (!gbk.active()) GTEST_SKIP() << "code page 936 not available";
     test::ScratchFolder dir;
-    ZipSpec spec;
+    ZipLayout layout;
     ZipEntrySpec flagged = entry("中文.txt");  // this source is UTF-8
     flagged.flags = 0x0800;
     ZipEntrySpec unix_utf8 = entry("文件.txt");
@@ -201,8 +201,8 @@ TEST(ZipReader, NameEncodings) {
     ZipEntrySpec dos_gbk = entry("\xD6\xD0\xCE\xC4.txt");  // 中文 in code page 936
     ZipEntrySpec unix_ascii = entry("plain.txt");
     unix_ascii.host = 3;
-    spec.entries = {flagged, unix_utf8, dos_gbk, unix_ascii};
-    Listing l = list(dir, u"n.zip", test::build_zip(spec));
+    layout.entries = {flagged, unix_utf8, dos_gbk, unix_ascii};
+    Listing l = list(dir, u"n.zip", test::build_zip(layout));
     ASSERT_EQ(l.items.size(), 4u);
     EXPECT_EQ(l.items[0].Name, u"中文.txt");
     EXPECT_EQ(l.items[1].Name, u"文件.txt");
@@ -212,7 +212,7 @@ TEST(ZipReader, NameEncodings) {
 
 TEST(ZipReader, DirectoriesAndAttributes) {
     test::ScratchFolder dir;
-    ZipSpec spec;
+    ZipLayout layout;
     ZipEntrySpec unix_dir = entry("folder/", "");
     unix_dir.host = 3;
     unix_dir.external_attributes = 0x41ED0000;  // drwxr-xr-x
@@ -225,8 +225,8 @@ TEST(ZipReader, DirectoriesAndAttributes) {
     ZipEntrySpec unix_file = entry("a/b.txt");
     unix_file.host = 3;
     unix_file.external_attributes = 0x81A40000;
-    spec.entries = {unix_dir, dos_dir_attr, dos_file_with_dir_bit, dos_dir_by_name, unix_file};
-    Listing l = list(dir, u"d.zip", test::build_zip(spec));
+    layout.entries = {unix_dir, dos_dir_attr, dos_file_with_dir_bit, dos_dir_by_name, unix_file};
+    Listing l = list(dir, u"d.zip", test::build_zip(layout));
     ASSERT_EQ(l.items.size(), 5u);
 
     struct Expect {
@@ -248,14 +248,14 @@ TEST(ZipReader, DirectoriesAndAttributes) {
 
 TEST(ZipReader, EntryFacts) {
     test::ScratchFolder dir;
-    ZipSpec spec;
+    ZipLayout layout;
     ZipEntrySpec e = entry("secret.txt", "abc");
     e.flags = 0x0001;
     e.comment = "about this file";
     e.version_needed = 45;
     e.host = 11;
-    spec.entries = {e, entry("x")};
-    Listing l = list(dir, u"f.zip", test::build_zip(spec));
+    layout.entries = {e, entry("x")};
+    Listing l = list(dir, u"f.zip", test::build_zip(layout));
     ASSERT_EQ(l.items.size(), 2u);
     const ItemHeader& item = l.items[0];
     EXPECT_TRUE(item.IsEncrypted);
@@ -281,9 +281,9 @@ TEST(ZipReader, HostSystemTable) {
 
 TEST(ZipReader, RecognitionByContentAndName) {
     test::ScratchFolder dir;
-    ZipSpec spec;
-    spec.entries = {entry("a")};
-    std::string archive = test::build_zip(spec);
+    ZipLayout layout;
+    layout.entries = {entry("a")};
+    std::string archive = test::build_zip(layout);
     // Only the directory and end record: no local header in the head.
     std::string tail_only = archive.substr(archive.find("PK\x01\x02"));
 
@@ -308,9 +308,9 @@ TEST(ZipReader, RecognitionByContentAndName) {
 
 TEST(ZipReader, DamagedDirectoryEndsTheListing) {
     test::ScratchFolder dir;
-    ZipSpec spec;
-    spec.entries = {entry("a"), entry("b")};
-    std::string archive = test::build_zip(spec);
+    ZipLayout layout;
+    layout.entries = {entry("a"), entry("b")};
+    std::string archive = test::build_zip(layout);
     std::size_t second = archive.find("PK\x01\x02", archive.find("PK\x01\x02") + 4);
     std::string broken = archive;
     broken[second + 2] = 'X';
@@ -332,10 +332,10 @@ TEST(ZipReader, DamagedDirectoryEndsTheListing) {
 
 TEST(ZipReader, SplitPieceSwitchesToTheLastPiece) {
     test::ScratchFolder dir;
-    ZipSpec spec;
-    spec.spanning_marker = true;
-    spec.entries = {entry("one"), entry("two")};
-    std::string whole = test::build_zip(spec);
+    ZipLayout layout;
+    layout.spanning_marker = true;
+    layout.entries = {entry("one"), entry("two")};
+    std::string whole = test::build_zip(layout);
     std::string first_piece = whole.substr(0, whole.find("PK\x01\x02"));
     ASSERT_TRUE(dir.write_file(u"set.zip", whole));
     Listing l = list(dir, u"set.z01", first_piece);

@@ -277,12 +277,12 @@ class InfoPagesTest : public ::testing::Test {
 };
 
 std::string zip_with_comment(const std::string& comment) {
-    test::ZipSpec spec;
-    spec.entries.resize(1);
-    spec.entries[0].name = "a.txt";
-    spec.entries[0].data = "data";
-    spec.archive_comment = comment;
-    return test::build_zip(spec);
+    test::ZipLayout layout;
+    layout.entries.resize(1);
+    layout.entries[0].name = "a.txt";
+    layout.entries[0].data = "data";
+    layout.archive_comment = comment;
+    return test::build_zip(layout);
 }
 
 TEST_F(InfoPagesTest, ZipWithCommentHidesTheKubRowsAndShowsTheComment) {
@@ -386,15 +386,15 @@ TEST_F(InfoPagesTest, RatiosAboveAHundredAndZero) {
 }
 
 TEST_F(InfoPagesTest, Zip64Archive) {
-    test::ZipSpec spec;
-    spec.zip64_end = true;
-    spec.entries.resize(2);
-    spec.entries[0].name = "one.txt";
-    spec.entries[0].data = std::string(1000, 'x');
-    spec.entries[1].name = "two.txt";
-    spec.entries[1].data = "2";
+    test::ZipLayout layout;
+    layout.zip64_end = true;
+    layout.entries.resize(2);
+    layout.entries[0].name = "one.txt";
+    layout.entries[0].data = std::string(1000, 'x');
+    layout.entries[1].name = "two.txt";
+    layout.entries[1].data = "2";
     const std::wstring path = file(L"big.zip");
-    write_file(path, test::build_zip(spec));
+    write_file(path, test::build_zip(layout));
     std::vector<PageView> views = show_sheet(pages_for({path}), L"info_zip64");
     ASSERT_EQ(views.size(), 1u);
     EXPECT_EQ(text(views[0], KUB_INFO_FILES), L"2");
