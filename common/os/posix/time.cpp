@@ -1,4 +1,5 @@
 #include <errno.h>
+#include <stdlib.h>
 #include <time.h>
 
 #include <cstdint>
@@ -15,6 +16,15 @@ constexpr std::int64_t kUnixEpochSeconds = 11644473600;
 
 static_assert(sizeof(time_t) == 8, "times beyond 2038 need a 64-bit time_t");
 
+// Without TZ the C library re-examines /etc/localtime at every mktime, which dominated listing
+// large archives. Naming that same file explicitly gives the same zone and lets it stay loaded.
+// TZ may still change while the process runs (tests switch it), so this runs before each use.
+void settle_zone() {
+    const char* zone = ::getenv("TZ");
+    if (zone == nullptr) ::setenv("TZ", ":/etc/localtime", 1);
+    ::tzset();
+}
+
 }  // namespace
 
 std::uint64_t system_time_now() {
@@ -25,8 +35,7 @@ std::uint64_t system_time_now() {
 }
 
 bool utc_to_local(std::uint64_t utc, std::uint64_t& local) {
-    // TZ may change while the process runs (tests switch it); localtime_r alone would not notice.
-    ::tzset();
+    settle_zone();
     time_t seconds = static_cast<time_t>(utc / kUnitsPerSecond) - kUnixEpochSeconds;
     tm fields{};
     if (::localtime_r(&seconds, &fields) == nullptr) return false;
@@ -42,6 +51,7 @@ bool utc_to_local(std::uint64_t utc, std::uint64_t& local) {
 
 bool local_to_utc(std::uint64_t local, std::uint64_t& utc) {
     // The wall-clock fields of the local reading, then mktime for the zone's rules on that date.
+    settle_zone();
     time_t wall = static_cast<time_t>(local / kUnitsPerSecond) - kUnixEpochSeconds;
     tm fields{};
     if (::gmtime_r(&wall, &fields) == nullptr) return false;
