@@ -11,6 +11,7 @@ for tool in zip zipinfo 7zz bsdtar awk head; do
   command -v "$tool" >/dev/null || { echo "make-zip-fixtures: missing tool: $tool (scripts/install-packages.sh installs it)" >&2; exit 1; }
 done
 
+mkdir -p "$(dirname "${out%/}")"
 work=$(mktemp -d "${out%/}.tmp.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 src="$work/src"
