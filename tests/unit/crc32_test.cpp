@@ -70,7 +70,11 @@ TEST(Crc32, LongInputsMatchIndependentValues) {
     };
     for (const Slice& s : {Slice{0, 300001, 0xA4A01488u}, Slice{3, 200000, 0x6FCEEE5Au},
                            Slice{5, 65536, 0x4EC7307Au}, Slice{1, 65543, 0x84AB3C3Fu},
-                           Slice{0, 2048, 0x6B56B286u}, Slice{7, 2047, 0xCB215518u}}) {
+                           Slice{0, 2048, 0x6B56B286u}, Slice{7, 2047, 0xCB215518u},
+                           // One whole block, then a rest just below and just above the length
+                           // that still gets lanes of its own.
+                           Slice{2, 67583, 0xDAD01411u}, Slice{6, 67591, 0x5A43E882u},
+                           Slice{4, 131072, 0x52FC4D50u}}) {
         EXPECT_EQ(crc32(bytes.data() + s.offset, s.length), s.crc) << s.offset << "+" << s.length;
     }
 }
