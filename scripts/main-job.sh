@@ -28,12 +28,32 @@ done
 echo
 echo "== sample archives (build/samples) through kubinfo"
 rm -rf build/samples
-tests/support/make-zip-fixtures.sh build/samples/zip >/dev/null
+tests/support/make-zip-fixtures.sh "$top/build/samples/zip" >/dev/null
 if [ -x build/native/bin/make_kub_samples ]; then
-  build/native/bin/make_kub_samples build/samples/kub >/dev/null
+  mkdir -p build/samples/kub
+  build/native/bin/make_kub_samples "$top/build/samples/kub" >/dev/null
 fi
 shopt -s nullglob
 samples=(build/samples/zip/*.zip build/samples/zip/split/set.z01 build/samples/kub/*)
 status=0
 build/native/bin/kubinfo "${samples[@]}" || status=$?
 echo "kubinfo exit status: $status (0 all archives, 1 some file not an archive, 2 some unreadable)"
+
+# What Explorer's context menu would offer for one archive and for a plain file beside it.
+echo
+echo "== context menu plans (kubinfo --menu)"
+first_zip=${samples[0]:-}
+if [ -n "$first_zip" ]; then
+  build/native/bin/kubinfo --menu "$first_zip" || true
+  build/native/bin/kubinfo --menu "$top/README.md" || true
+fi
+
+# The Windows build of the same tool under Wine, as a Simplified-Chinese system.
+if [ -n "$first_zip" ] && [ -x /usr/lib/wine/wine64 ]; then
+  echo
+  echo "== kubinfo.exe under Wine (code page 936)"
+  cmake/wine-session.sh start "$top/build/windows/wine" >/dev/null
+  windows_path="Z:$(realpath "$first_zip" | tr / '\\')"
+  cmake/wine-run.sh "$top/build/windows/wine" build/windows/bin/kubinfo.exe "$windows_path" || true
+  cmake/wine-session.sh stop "$top/build/windows/wine" >/dev/null
+fi

@@ -6,7 +6,7 @@
 #   split/          a set made by zip -s (.z01 ... .zip), listed from its .zip.
 # Usage: make-zip-fixtures.sh OUTDIR   (OUTDIR is replaced as a whole when everything succeeded)
 set -euo pipefail
-out=${1:?usage: make-zip-fixtures.sh OUTDIR}
+out=$(realpath -m "${1:?usage: make-zip-fixtures.sh OUTDIR}")
 for tool in zip zipinfo 7zz bsdtar awk head; do
   command -v "$tool" >/dev/null || { echo "make-zip-fixtures: missing tool: $tool (scripts/install-packages.sh installs it)" >&2; exit 1; }
 done
