@@ -15,18 +15,13 @@
 #include "shellext/core/menu_command.h"
 #include "shellext/core/menu_plan.h"
 #include "tests/support/menu_settings.h"
+#include "tests/support/ascii_text.h"
 #include "tests/support/scratch_folder.h"
 
 #include "common/os/os.h"
 
 namespace kub {
 namespace {
-
-std::string narrow(std::u16string_view text) {
-    std::string out;
-    for (char16_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
-    return out;
-}
 
 SelectionState selection_of(const std::vector<std::u16string>& paths) {
     SelectionState state;
@@ -110,7 +105,7 @@ TEST_F(MenuCommandTest, ParametersOfEveryKind) {
     };
     for (const ParameterCase& c : cases) {
         const LaunchRecord record = command(c.paths, c.kind, c.drop_folder);
-        EXPECT_EQ(record.parameters, c.parameters) << "kind " << c.kind << ": " << narrow(record.parameters);
+        EXPECT_EQ(record.parameters, c.parameters) << "kind " << c.kind << ": " << test::ascii_text(record.parameters);
         EXPECT_FALSE(record.wait);
         EXPECT_TRUE(record.list_file.empty());
     }

@@ -6,16 +6,11 @@
 
 #include "formats/archive_analysis.h"
 #include "formats/zip/zip_reader.h"
+#include "tests/support/ascii_text.h"
 #include "tests/support/zip_fixtures.h"
 
 namespace kub {
 namespace {
-
-std::string narrow(std::u16string_view text) {
-    std::string out;
-    for (char16_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
-    return out;
-}
 
 class ZipFixtureTest : public ::testing::Test {
 protected:
@@ -66,7 +61,7 @@ TEST_F(ZipFixtureTest, ListingsMatchTheTools) {
         for (std::size_t i = 0; i < r.items.size(); ++i) {
             const ItemHeader& got = r.items[i];
             const test::ExpectedEntry& want = f.expected.entries[i];
-            SCOPED_TRACE(narrow(want.name));
+            SCOPED_TRACE(test::ascii_text(want.name));
             EXPECT_EQ(got.Name, want.name);
             EXPECT_EQ(got.UnpackedSize, want.size);
             EXPECT_EQ(got.PackedSize, want.packed);
