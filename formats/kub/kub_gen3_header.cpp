@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/crc32.h"
+#include "common/sha256.h"
 #include "formats/byte_reader.h"
 #include "formats/kub/kub_layout.h"
 #include "formats/kub/kub_vint.h"
@@ -12,6 +13,20 @@ namespace kub::kubfmt {
 namespace {
 
 constexpr std::size_t kSizeFieldOffset = 4;
+
+// The password check that may follow the salt (and, in a file's record, the initialisation
+// vector): 8 bytes of check value and the first 4 bytes of their SHA-256. Only whether they agree
+// is kept; nothing is decided by it.
+bool password_check_matches(ByteReader& fields, std::uint64_t flags) {
+    if ((flags & kEncryptionPasswordCheck) == 0) return false;
+    std::span<const std::uint8_t> value = fields.bytes(kPasswordCheckSize);
+    std::span<const std::uint8_t> sum = fields.bytes(kPasswordCheckSumSize);
+    if (fields.overrun()) return false;
+    Sha256 sha;
+    sha.update(value.data(), value.size());
+    Sha256::Digest digest = sha.finish();
+    return std::equal(sum.begin(), sum.end(), digest.begin());
+}
 
 // Calls visit(type, record_reader, header_rest) for each record of an extra area, where
 // header_rest counts the header bytes from the record's data to the header's end. The walk stops
@@ -81,10 +96,14 @@ void parse_item(ByteReader& fields, std::span<const std::uint8_t> extra, ParsedH
 
     walk_extra_area(extra, [&](std::uint64_t type, ByteReader& r, std::size_t header_rest) {
         switch (type) {
-            case kExtraEncryption:
+            case kExtraEncryption: {
                 // An unknown version leaves the item unmarked; an unusual parameter does not.
                 f.encrypted = read_vint(r) == 0;
+                std::uint64_t encryption_flags = read_vint(r);
+                r.skip(1 + kGen3SaltSize + kGen3IvSize);  // parameter, salt, initialisation vector
+                f.password_check_matches = password_check_matches(r, encryption_flags);
                 break;
+            }
             case kExtraHash:
                 if (read_vint(r) == kHashBlake2sp) {
                     std::span<const std::uint8_t> digest = r.bytes(kBlake2spDigestSize);
@@ -118,9 +137,11 @@ void parse_item(ByteReader& fields, std::span<const std::uint8_t> extra, ParsedH
 void parse_encryption(ByteReader& fields, ParsedHeader& h) {
     h.kind = HeaderKind::kEncryption;
     std::uint64_t version = read_vint(fields);
-    read_vint(fields);  // flags: a password check value may follow the salt
+    std::uint64_t flags = read_vint(fields);
     std::uint8_t parameter = fields.u8();
     h.encryption_known = version == 0 && parameter <= kMaxKdfParameter;
+    fields.skip(kGen3SaltSize);
+    h.password_check_matches = password_check_matches(fields, flags);
 }
 
 }  // namespace

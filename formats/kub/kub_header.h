@@ -46,6 +46,7 @@ struct ItemFacts {
     bool directory = false;
     bool solid = false;
     bool encrypted = false;
+    bool password_check_matches = false;  // a stored password check value agrees with its sum
     bool split_before = false;
     bool split_after = false;
     std::uint64_t recovery_sectors = 0;  // generation 2 "RR" service headers
@@ -84,6 +85,7 @@ struct ParsedHeader {
 
     // kEncryption.
     bool encryption_known = false;  // version 0 and a parameter the format allows
+    bool password_check_matches = false;  // a stored password check value agrees with its sum
 };
 
 // A stored name: it ends at its first zero byte and is cut to the length the reader keeps.

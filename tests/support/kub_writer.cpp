@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "common/crc32.h"
+#include "common/sha256.h"
 
 namespace kub::test {
 
@@ -302,12 +303,24 @@ Bytes gen3_main(std::uint64_t archive_flags, std::optional<std::uint64_t> volume
 
 Bytes gen3_end(std::uint64_t flags) { return gen3_header(5, 0, vint(flags)); }
 
-Bytes gen3_encryption_header(std::uint64_t version, std::uint8_t parameter, bool check) {
+// A password check value with its sum (the first 4 bytes of its SHA-256), or a wrong sum.
+Bytes password_check(bool sum_matches) {
+    Bytes value = filler(8);
+    Sha256 sha;
+    sha.update(value.data(), value.size());
+    Sha256::Digest digest = sha.finish();
+    append(value, std::span<const std::uint8_t>(digest.data(), 4));
+    if (!sum_matches) value.back() ^= 0xFF;
+    return value;
+}
+
+Bytes gen3_encryption_header(std::uint64_t version, std::uint8_t parameter, bool check,
+                             bool check_sum_matches) {
     Bytes fields = vint(version);
     append(fields, vint(check ? 1 : 0));
     fields.push_back(parameter);
     append(fields, filler(16));  // salt
-    if (check) append(fields, filler(12));
+    if (check) append(fields, password_check(check_sum_matches));
     return gen3_header(4, 0, fields);
 }
 
@@ -346,11 +359,12 @@ Bytes gen3_owner_record(std::string_view user, std::string_view group) {
     return gen3_extra_record(6, p);
 }
 
-Bytes gen3_encryption_record(std::uint64_t version, std::uint8_t parameter) {
+Bytes gen3_encryption_record(std::uint64_t version, std::uint8_t parameter, bool check_sum_matches) {
     Bytes p = vint(version);
     append(p, vint(1));
     p.push_back(parameter);
-    append(p, filler(16 + 16 + 12));  // salt, initialisation vector, check value and its sum
+    append(p, filler(16 + 16));  // salt, initialisation vector
+    append(p, password_check(check_sum_matches));
     return gen3_extra_record(1, p);
 }
 

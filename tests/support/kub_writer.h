@@ -103,7 +103,8 @@ Bytes gen3_locator(std::uint64_t quick_open_offset, std::uint64_t recovery_offse
 Bytes gen3_main(std::uint64_t archive_flags, std::optional<std::uint64_t> volume_number = {},
                 std::span<const std::uint8_t> extra = {});
 Bytes gen3_end(std::uint64_t flags = 0);
-Bytes gen3_encryption_header(std::uint64_t version, std::uint8_t parameter, bool check = true);
+Bytes gen3_encryption_header(std::uint64_t version, std::uint8_t parameter, bool check = true,
+                             bool check_sum_matches = true);
 
 // Extra records of file and service headers.
 Bytes gen3_time_record(std::optional<std::uint64_t> modification, bool unix_time = false);
@@ -111,7 +112,8 @@ Bytes gen3_hash_record(const std::array<std::uint8_t, 32>& digest);
 Bytes gen3_version_record(std::uint64_t version);
 Bytes gen3_redirection_record(std::uint64_t type, std::string_view target);
 Bytes gen3_owner_record(std::string_view user, std::string_view group);
-Bytes gen3_encryption_record(std::uint64_t version, std::uint8_t parameter);
+Bytes gen3_encryption_record(std::uint64_t version, std::uint8_t parameter,
+                             bool check_sum_matches = true);
 Bytes gen3_service_data_record(std::span<const std::uint8_t> data);
 
 struct Gen3Item {

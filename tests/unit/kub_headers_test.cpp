@@ -312,6 +312,16 @@ TEST(KubGen3Header, ExtentAndDamage) {
     EXPECT_TRUE(parse_gen3_header(bad).malformed);
 }
 
+TEST(KubGen3Header, EncryptionHeaderPasswordCheck) {
+    ParsedHeader matching = parse_gen3_header(test::gen3_encryption_header(0, 15));
+    EXPECT_EQ(matching.kind, HeaderKind::kEncryption);
+    EXPECT_TRUE(matching.encryption_known);
+    EXPECT_TRUE(matching.password_check_matches);
+    EXPECT_FALSE(parse_gen3_header(test::gen3_encryption_header(0, 15, true, false)).password_check_matches);
+    EXPECT_FALSE(parse_gen3_header(test::gen3_encryption_header(0, 15, false)).password_check_matches);
+    EXPECT_FALSE(parse_gen3_header(test::gen3_encryption_header(0, 25)).encryption_known);
+}
+
 TEST(KubGen3Header, ExtraRecords) {
     test::Gen3Item item;
     item.name = "f";
@@ -319,6 +329,14 @@ TEST(KubGen3Header, ExtraRecords) {
     EXPECT_TRUE(parse_gen3_header(test::gen3_item_header(item)).item.encrypted);
     item.extra = test::gen3_encryption_record(1, 15);  // unknown version: not marked
     EXPECT_FALSE(parse_gen3_header(test::gen3_item_header(item)).item.encrypted);
+
+    // The password check after salt and initialisation vector: a matching sum is recorded.
+    item.extra = test::gen3_encryption_record(0, 15);
+    EXPECT_TRUE(parse_gen3_header(test::gen3_item_header(item)).item.password_check_matches);
+    item.extra = test::gen3_encryption_record(0, 15, false);
+    ParsedHeader wrong_sum = parse_gen3_header(test::gen3_item_header(item));
+    EXPECT_TRUE(wrong_sum.item.encrypted);
+    EXPECT_FALSE(wrong_sum.item.password_check_matches);
 
     // The time record needs 9 bytes left in the header: a Unix time at the very end is ignored,
     // a FILETIME is taken.
