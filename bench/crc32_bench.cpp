@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "common/crc32.h"
+#include "common/checksum/crc32.h"
 
 namespace {
 

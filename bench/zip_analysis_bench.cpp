@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "common/encoding.h"
+#include "common/text/encoding.h"
 #include "formats/archive_analysis.h"
 
 namespace {

@@ -4,15 +4,15 @@
 #include <limits>
 #include <unordered_set>
 
-#include "common/char_class.h"
-#include "common/disk_file.h"
-#include "common/encoding.h"
+#include "common/text/char_class.h"
+#include "common/files/disk_file.h"
+#include "common/text/encoding.h"
 #include "common/error_state.h"
-#include "common/lang_string.h"
-#include "common/path_ops.h"
-#include "common/registry_access.h"
-#include "common/string_list.h"
-#include "common/text_compare.h"
+#include "common/language/lang_string.h"
+#include "common/files/path_ops.h"
+#include "common/registry/registry_access.h"
+#include "common/text/string_list.h"
+#include "common/text/text_compare.h"
 
 namespace kub {
 

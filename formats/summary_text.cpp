@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "common/lang_string.h"
-#include "common/number_text.h"
+#include "common/language/lang_string.h"
+#include "common/text/number_text.h"
 #include "formats/archive_analysis.h"
 #include "formats/format_registry.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "common/crc32.h"
+#include "common/checksum/crc32.h"
 #include "formats/byte_reader.h"
 #include "formats/kub/kub_encoded_name.h"
 #include "formats/kub/kub_layout.h"

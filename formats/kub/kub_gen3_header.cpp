@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "common/crc32.h"
-#include "common/sha256.h"
+#include "common/checksum/crc32.h"
+#include "common/checksum/sha256.h"
 #include "formats/byte_reader.h"
 #include "formats/kub/kub_layout.h"
 #include "formats/kub/kub_vint.h"

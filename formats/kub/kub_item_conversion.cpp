@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "common/common_time.h"
-#include "common/encoding.h"
+#include "common/time/common_time.h"
+#include "common/text/encoding.h"
 #include "formats/kub/kub_layout.h"
 
 namespace kub::kubfmt {

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <span>
 
-#include "common/crc32.h"
+#include "common/checksum/crc32.h"
 #include "formats/byte_reader.h"
 #include "formats/kub/kub_layout.h"
 #include "formats/kub/kub_vint.h"

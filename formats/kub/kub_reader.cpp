@@ -2,9 +2,9 @@
 
 #include <new>
 
-#include "common/disk_file.h"
+#include "common/files/disk_file.h"
 #include "common/error_state.h"
-#include "common/volume_name.h"
+#include "common/files/volume_name.h"
 #include "formats/kub/kub_archive.h"
 #include "formats/kub/kub_byte_source.h"
 #include "formats/kub/kub_item_conversion.h"

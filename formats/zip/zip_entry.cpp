@@ -4,10 +4,10 @@
 #include <array>
 #include <string>
 
-#include "common/char_class.h"
-#include "common/common_time.h"
-#include "common/crc32.h"
-#include "common/encoding.h"
+#include "common/text/char_class.h"
+#include "common/time/common_time.h"
+#include "common/checksum/crc32.h"
+#include "common/text/encoding.h"
 #include "formats/byte_reader.h"
 #include "formats/zip/zip_format.h"
 

@@ -4,9 +4,9 @@
 #include <array>
 #include <cstdio>
 
-#include "common/char_class.h"
-#include "common/number_text.h"
-#include "common/path_ops.h"
+#include "common/text/char_class.h"
+#include "common/text/number_text.h"
+#include "common/files/path_ops.h"
 #include "formats/byte_reader.h"
 #include "formats/format_registry.h"
 #include "formats/zip/zip_entry.h"

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "common/disk_file.h"
+#include "common/files/disk_file.h"
 #include "formats/archive_reader.h"
 
 namespace kub {

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "common/bounded_string.h"
-#include "common/path_limits.h"
-#include "common/path_ops.h"
+#include "common/text/bounded_string.h"
+#include "common/files/path_limits.h"
+#include "common/files/path_ops.h"
 #include "shellext/core/list_file.h"
 #include "shellext/core/selection_paths.h"
 #include "shellext/settings/profile_value.h"

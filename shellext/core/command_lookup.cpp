@@ -1,8 +1,8 @@
 #include "shellext/core/command_lookup.h"
 
-#include "common/bounded_string.h"
-#include "common/encoding.h"
-#include "common/lang_string.h"
+#include "common/text/bounded_string.h"
+#include "common/text/encoding.h"
+#include "common/language/lang_string.h"
 #include "shellext/core/command_kind.h"
 #include "shellext/core/command_table.h"
 

@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <vector>
 
-#include "common/file_helpers.h"
-#include "common/path_limits.h"
-#include "common/path_ops.h"
-#include "common/temp_files.h"
+#include "common/files/file_helpers.h"
+#include "common/files/path_limits.h"
+#include "common/files/path_ops.h"
+#include "common/files/temp_files.h"
 #include "shellext/settings/archiver_path.h"
 
 namespace kub {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "common/encoding.h"
+#include "common/text/encoding.h"
 #include "formats/archive_analysis.h"
 #include "formats/format_registry.h"
 #include "formats/zip/zip_reader.h"

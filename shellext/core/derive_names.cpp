@@ -1,8 +1,8 @@
 #include "shellext/core/derive_names.h"
 
-#include "common/bounded_string.h"
-#include "common/path_ops.h"
-#include "common/text_compare.h"
+#include "common/text/bounded_string.h"
+#include "common/files/path_ops.h"
+#include "common/text/text_compare.h"
 #include "shellext/core/folder_test.h"
 #include "shellext/settings/profile_value.h"
 

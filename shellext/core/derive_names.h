@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/path_limits.h"
+#include "common/files/path_limits.h"
 
 namespace kub {
 

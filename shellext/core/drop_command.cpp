@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "common/bounded_string.h"
-#include "common/path_limits.h"
-#include "common/path_ops.h"
+#include "common/text/bounded_string.h"
+#include "common/files/path_limits.h"
+#include "common/files/path_ops.h"
 #include "shellext/core/add_command_line.h"
 #include "shellext/settings/archiver_path.h"
 #include "shellext/settings/profile_value.h"

@@ -1,8 +1,8 @@
 #include "shellext/core/folder_test.h"
 
-#include "common/file_helpers.h"
+#include "common/files/file_helpers.h"
 #include "common/os/os.h"
-#include "common/path_ops.h"
+#include "common/files/path_ops.h"
 
 namespace kub {
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "common/file_helpers.h"
-#include "common/temp_files.h"
+#include "common/files/file_helpers.h"
+#include "common/files/temp_files.h"
 #include "shellext/core/selection_paths.h"
 
 namespace kub {

@@ -3,7 +3,7 @@
 // line stays short whatever the selection size.
 #include <string>
 
-#include "common/string_list.h"
+#include "common/text/string_list.h"
 
 namespace kub {
 

@@ -2,11 +2,11 @@
 
 #include <vector>
 
-#include "common/bounded_string.h"
-#include "common/file_helpers.h"
-#include "common/path_limits.h"
-#include "common/path_ops.h"
-#include "common/temp_files.h"
+#include "common/text/bounded_string.h"
+#include "common/files/file_helpers.h"
+#include "common/files/path_limits.h"
+#include "common/files/path_ops.h"
+#include "common/files/temp_files.h"
 #include "shellext/core/add_command_line.h"
 #include "shellext/core/command_kind.h"
 #include "shellext/core/derive_names.h"

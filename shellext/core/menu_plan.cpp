@@ -1,8 +1,8 @@
 #include "shellext/core/menu_plan.h"
 
-#include "common/lang_string.h"
-#include "common/path_ops.h"
-#include "common/registry_access.h"
+#include "common/language/lang_string.h"
+#include "common/files/path_ops.h"
+#include "common/registry/registry_access.h"
 #include "shellext/core/command_kind.h"
 #include "shellext/core/derive_names.h"
 #include "shellext/core/module_state.h"

@@ -3,7 +3,7 @@
 #include <new>
 
 #include "common/error_state.h"
-#include "common/path_ops.h"
+#include "common/files/path_ops.h"
 #include "formats/archive_analysis.h"
 #include "shellext/core/folder_test.h"
 #include "shellext/settings/shell_settings.h"

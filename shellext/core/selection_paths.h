@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "common/string_list.h"
+#include "common/text/string_list.h"
 
 namespace kub {
 

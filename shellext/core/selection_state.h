@@ -1,7 +1,7 @@
 #pragma once
 // What one extension object knows about the shell's selection: the captured paths and the
 // commands the selection analysis found applicable.
-#include "common/string_list.h"
+#include "common/text/string_list.h"
 
 namespace kub {
 

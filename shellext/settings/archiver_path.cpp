@@ -1,9 +1,9 @@
 #include "shellext/settings/archiver_path.h"
 
-#include "common/file_helpers.h"
+#include "common/files/file_helpers.h"
 #include "common/os/os.h"
-#include "common/path_limits.h"
-#include "common/registry_access.h"
+#include "common/files/path_limits.h"
+#include "common/registry/registry_access.h"
 
 namespace kub {
 namespace {

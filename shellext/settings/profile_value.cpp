@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "common/registry_access.h"
+#include "common/registry/registry_access.h"
 
 namespace kub {
 

@@ -1,7 +1,7 @@
 #include "shellext/settings/shell_settings.h"
 
 #include "common/os/os.h"
-#include "common/registry_access.h"
+#include "common/registry/registry_access.h"
 
 namespace kub {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "common/lang_string.h"
-#include "common/number_text.h"
+#include "common/language/lang_string.h"
+#include "common/text/number_text.h"
 #include "common/os/win32/dialog_language.h"
 #include "common/os/win32/wide_cast.h"
 #include "formats/archive_analysis.h"

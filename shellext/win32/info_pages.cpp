@@ -7,8 +7,8 @@
 #include <new>
 #include <string>
 
-#include "common/lang_string.h"
-#include "common/language_module.h"
+#include "common/language/lang_string.h"
+#include "common/language/language_module.h"
 #include "formats/archive_analysis.h"
 #include "shellext/core/module_state.h"
 #include "shellext/win32/com_guard.h"

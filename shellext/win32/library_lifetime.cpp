@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "common/language_file.h"
-#include "common/language_module.h"
-#include "common/path_ops.h"
+#include "common/language/language_file.h"
+#include "common/language/language_module.h"
+#include "common/files/path_ops.h"
 #include "shellext/core/module_state.h"
 #include "shellext/settings/archiver_path.h"
 #include "shellext/win32/module_gdi_objects.h"

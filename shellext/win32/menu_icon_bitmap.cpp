@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "common/language_module.h"
+#include "common/language/language_module.h"
 #include "common/os/win32/wide_cast.h"
 #include "shellext/settings/shell_settings.h"
 #include "shellext/win32/icon_conversion.h"

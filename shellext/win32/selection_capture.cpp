@@ -6,7 +6,7 @@
 
 #include "common/error_state.h"
 #include "common/os/win32/wide_cast.h"
-#include "common/path_limits.h"
+#include "common/files/path_limits.h"
 
 namespace kub {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "common/string_list.h"
+#include "common/text/string_list.h"
 
 namespace kub {
 

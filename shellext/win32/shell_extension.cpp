@@ -4,7 +4,7 @@
 #include <new>
 
 #include "common/os/win32/wide_cast.h"
-#include "common/path_limits.h"
+#include "common/files/path_limits.h"
 #include "shellext/core/module_state.h"
 #include "shellext/win32/class_ids.h"
 #include "shellext/win32/com_guard.h"

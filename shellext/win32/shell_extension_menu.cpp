@@ -1,8 +1,8 @@
 // IContextMenu of the extension object: the COM side of the menu plan and the command starts.
 #include <string>
 
-#include "common/bounded_string.h"
-#include "common/encoding.h"
+#include "common/text/bounded_string.h"
+#include "common/text/encoding.h"
 #include "common/os/win32/wide_cast.h"
 #include "shellext/core/command_lookup.h"
 #include "shellext/core/command_table.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "common/encoding.h"
+#include "common/text/encoding.h"
 
 namespace kub::fuzz {
 

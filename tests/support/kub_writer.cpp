@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <fstream>
 
-#include "common/crc32.h"
-#include "common/sha256.h"
+#include "common/checksum/crc32.h"
+#include "common/checksum/sha256.h"
 
 namespace kub::test {
 

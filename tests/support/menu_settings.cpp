@@ -1,7 +1,7 @@
 #include "tests/support/menu_settings.h"
 
 #include "common/os/os.h"
-#include "common/registry_access.h"
+#include "common/registry/registry_access.h"
 #include "shellext/settings/profile_value.h"
 
 namespace kub::test {

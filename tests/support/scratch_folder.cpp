@@ -1,10 +1,10 @@
 #include "tests/support/scratch_folder.h"
 
-#include "common/dir_scanner.h"
-#include "common/file_helpers.h"
+#include "common/files/dir_scanner.h"
+#include "common/files/file_helpers.h"
 #include "common/os/os.h"
-#include "common/path_ops.h"
-#include "common/temp_files.h"
+#include "common/files/path_ops.h"
+#include "common/files/temp_files.h"
 
 namespace kub::test {
 

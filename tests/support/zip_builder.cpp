@@ -1,6 +1,6 @@
 #include "tests/support/zip_builder.h"
 
-#include "common/crc32.h"
+#include "common/checksum/crc32.h"
 
 namespace kub::test {
 

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "common/encoding.h"
+#include "common/text/encoding.h"
 
 namespace kub::test {
 

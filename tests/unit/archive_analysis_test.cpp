@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "common/error_state.h"
-#include "common/lang_string.h"
-#include "common/registry_access.h"
+#include "common/language/lang_string.h"
+#include "common/registry/registry_access.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/zip_builder.h"
 

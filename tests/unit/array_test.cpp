@@ -1,4 +1,4 @@
-#include "common/array.h"
+#include "common/text/array.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/string_list.h"
+#include "common/text/string_list.h"
 #include "tests/support/report_recorder.h"
 
 namespace kub {

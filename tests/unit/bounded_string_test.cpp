@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "common/bounded_string.h"
+#include "common/text/bounded_string.h"
 #include "tests/support/code_page_scope.h"
 
 namespace kub {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/file_helpers.h"
+#include "common/files/file_helpers.h"
 #include "tests/support/code_page_scope.h"
 #include "tests/support/kub_writer.h"
 #include "tests/support/scratch_folder.h"

@@ -1,4 +1,4 @@
-#include "common/common_time.h"
+#include "common/time/common_time.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "common/dialog_layout.h"
+#include "common/language/dialog_layout.h"
 
 namespace kub {
 namespace {

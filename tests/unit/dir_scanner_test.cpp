@@ -3,8 +3,8 @@
 #include <map>
 #include <string>
 
-#include "common/dir_scanner.h"
-#include "common/file_helpers.h"
+#include "common/files/dir_scanner.h"
+#include "common/files/file_helpers.h"
 #include "tests/support/scratch_folder.h"
 
 namespace kub {

@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "common/disk_file.h"
+#include "common/files/disk_file.h"
 #include "common/error_state.h"
-#include "common/file_helpers.h"
+#include "common/files/file_helpers.h"
 #include "tests/support/scratch_folder.h"
 
 namespace kub {

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "common/double_byte_table.h"
-#include "common/encoding.h"
+#include "common/text/double_byte_table.h"
+#include "common/text/encoding.h"
 #include "tests/support/code_page_scope.h"
 
 namespace kub {

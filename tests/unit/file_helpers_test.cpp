@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "common/file_helpers.h"
+#include "common/files/file_helpers.h"
 #include "common/os/os.h"
 #include "tests/support/scratch_folder.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "common/common_time.h"
+#include "common/time/common_time.h"
 #include "common/error_state.h"
 #include "formats/kub/kub_archive.h"
 #include "tests/support/code_page_scope.h"

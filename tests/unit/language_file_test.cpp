@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "common/language_file.h"
+#include "common/language/language_file.h"
 #include "common/os/os.h"
 
 namespace kub {

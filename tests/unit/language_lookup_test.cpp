@@ -8,13 +8,13 @@
 #include <set>
 #include <string>
 
-#include "common/lang_string.h"
-#include "common/language_file.h"
-#include "common/language_folder.h"
-#include "common/language_module.h"
-#include "common/number_text.h"
+#include "common/language/lang_string.h"
+#include "common/language/language_file.h"
+#include "common/language/language_folder.h"
+#include "common/language/language_module.h"
+#include "common/text/number_text.h"
 #include "common/os/os.h"
-#include "common/registry_access.h"
+#include "common/registry/registry_access.h"
 #include "resources/builtin_strings.h"
 
 #ifdef _WIN32

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "common/file_helpers.h"
-#include "common/registry_access.h"
+#include "common/files/file_helpers.h"
+#include "common/registry/registry_access.h"
 #include "shellext/core/add_command_line.h"
 #include "shellext/core/command_lookup.h"
 #include "shellext/core/comment_dump.h"

@@ -10,7 +10,7 @@
 #include "shellext/core/menu_plan.h"
 #include "shellext/core/module_state.h"
 #include "shellext/core/selection_analysis.h"
-#include "common/registry_access.h"
+#include "common/registry/registry_access.h"
 #include "tests/support/kub_writer.h"
 #include "tests/support/menu_settings.h"
 #include "tests/support/scratch_folder.h"

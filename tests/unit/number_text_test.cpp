@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "common/number_text.h"
+#include "common/text/number_text.h"
 #include "common/os/os.h"
 
 namespace kub {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "common/path_ops.h"
+#include "common/files/path_ops.h"
 #include "tests/support/code_page_scope.h"
 
 namespace kub {

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "common/registry_access.h"
+#include "common/registry/registry_access.h"
 
 namespace kub {
 namespace {

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "common/clear_bytes.h"
-#include "common/memory_protection.h"
+#include "common/security/clear_bytes.h"
+#include "common/security/memory_protection.h"
 #include "common/os/os.h"
-#include "common/secret_holder.h"
+#include "common/security/secret_holder.h"
 #include "tests/support/report_recorder.h"
 
 namespace kub {

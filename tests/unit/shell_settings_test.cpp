@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "common/registry_access.h"
+#include "common/registry/registry_access.h"
 #include "shellext/settings/archiver_path.h"
 #include "shellext/settings/profile_value.h"
 #include "shellext/settings/shell_settings.h"

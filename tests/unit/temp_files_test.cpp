@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "common/file_helpers.h"
+#include "common/files/file_helpers.h"
 #include "common/os/os.h"
-#include "common/registry_access.h"
-#include "common/temp_files.h"
+#include "common/registry/registry_access.h"
+#include "common/files/temp_files.h"
 #include "tests/support/scratch_folder.h"
 
 namespace kub {

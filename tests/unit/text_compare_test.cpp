@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "common/char_class.h"
-#include "common/text_compare.h"
+#include "common/text/char_class.h"
+#include "common/text/text_compare.h"
 
 namespace kub {
 namespace {

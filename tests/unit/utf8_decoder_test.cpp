@@ -7,7 +7,7 @@
 #include <iconv.h>
 #endif
 
-#include "common/encoding.h"
+#include "common/text/encoding.h"
 
 namespace kub {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "common/volume_name.h"
+#include "common/files/volume_name.h"
 
 namespace kub {
 namespace {

@@ -10,10 +10,10 @@
 #include <fstream>
 #include <string>
 
-#include "common/language_file.h"
-#include "common/language_key.h"
-#include "common/language_module.h"
-#include "common/registry_access.h"
+#include "common/language/language_file.h"
+#include "common/language/language_key.h"
+#include "common/language/language_module.h"
+#include "common/registry/registry_access.h"
 #include "shellext/win32/library_lifetime.h"
 #include "shellext/win32/module_gdi_objects.h"
 #include "shellext/settings/archiver_path.h"

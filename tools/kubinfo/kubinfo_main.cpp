@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "common/encoding.h"
+#include "common/text/encoding.h"
 #include "common/os/os.h"
 #include "formats/archive_analysis.h"
 #include "tools/kubinfo/menu_report.h"

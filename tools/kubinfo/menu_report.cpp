@@ -1,6 +1,6 @@
 #include "tools/kubinfo/menu_report.h"
 
-#include "common/file_helpers.h"
+#include "common/files/file_helpers.h"
 #include "common/os/os.h"
 #include "formats/archive_analysis.h"
 #include "shellext/core/command_kind.h"

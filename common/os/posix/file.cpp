@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "common/common_time.h"
+#include "common/time/common_time.h"
 #include "common/os/os_file.h"
 #include "common/os/posix/native_path.h"
 

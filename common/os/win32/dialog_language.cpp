@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "common/dialog_layout.h"
-#include "common/language_file.h"
+#include "common/language/dialog_layout.h"
+#include "common/language/language_file.h"
 #include "common/os/win32/wide_cast.h"
 
 namespace kub::os {

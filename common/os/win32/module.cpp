@@ -2,7 +2,7 @@
 
 #include "common/os/os_module.h"
 #include "common/os/win32/wide_cast.h"
-#include "common/path_limits.h"
+#include "common/files/path_limits.h"
 
 namespace kub::os {
 

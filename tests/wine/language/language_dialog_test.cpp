@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "common/language_file.h"
+#include "common/language/language_file.h"
 #include "common/os/win32/dialog_language.h"
 #include "common/os/win32/wide_cast.h"
 

@@ -19,8 +19,8 @@
 #include <utility>
 #include <vector>
 
-#include "common/language_module.h"
-#include "common/registry_access.h"
+#include "common/language/language_module.h"
+#include "common/registry/registry_access.h"
 #include "shellext/win32/library_lifetime.h"
 #include "shellext/win32/menu_images.h"
 #include "shellext/win32/module_gdi_objects.h"
