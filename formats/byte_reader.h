@@ -2,32 +2,31 @@
 // The one way header fields are read from untrusted bytes.
 //
 // Integers are assembled byte by byte (never by casting structs over buffers). A field that lies
-// wholly or partly beyond the bytes that were read reads as zero, and the cursor remembers that
-// it ran past the end (a sticky flag), so a parser can read a whole header and check once.
+// wholly or partly beyond the bytes that were read reads as zero (never as the bytes of it that
+// happen to exist) and does not move the cursor; the cursor remembers that it ran past the end (a
+// sticky flag), so a parser can read a whole header and check once.
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
 namespace kub {
 
-// Little- and big-endian loads at an offset of a byte span; out-of-range bytes read as zero.
+inline bool field_fits(std::span<const std::uint8_t> bytes, std::size_t offset, unsigned width) {
+    return offset <= bytes.size() && bytes.size() - offset >= width;
+}
+
+// Little- and big-endian loads at an offset of a byte span; a field not wholly inside reads as zero.
 inline std::uint64_t load_le(std::span<const std::uint8_t> bytes, std::size_t offset, unsigned width) {
+    if (!field_fits(bytes, offset, width)) return 0;
     std::uint64_t value = 0;
-    for (unsigned i = 0; i < width; ++i) {
-        std::size_t at = offset + i;
-        std::uint64_t b = (at >= offset && at < bytes.size()) ? bytes[at] : 0;
-        value |= b << (8 * i);
-    }
+    for (unsigned i = 0; i < width; ++i) value |= std::uint64_t{bytes[offset + i]} << (8 * i);
     return value;
 }
 
 inline std::uint64_t load_be(std::span<const std::uint8_t> bytes, std::size_t offset, unsigned width) {
+    if (!field_fits(bytes, offset, width)) return 0;
     std::uint64_t value = 0;
-    for (unsigned i = 0; i < width; ++i) {
-        std::size_t at = offset + i;
-        std::uint64_t b = (at >= offset && at < bytes.size()) ? bytes[at] : 0;
-        value = (value << 8) | b;
-    }
+    for (unsigned i = 0; i < width; ++i) value = (value << 8) | bytes[offset + i];
     return value;
 }
 
@@ -80,15 +79,21 @@ public:
 
 private:
     std::uint64_t take_le(unsigned width) {
-        if (remaining() < width) overrun_ = true;
+        if (remaining() < width) {
+            overrun_ = true;
+            return 0;
+        }
         std::uint64_t v = load_le(bytes_, pos_, width);
-        advance(width);
+        pos_ += width;
         return v;
     }
     std::uint64_t take_be(unsigned width) {
-        if (remaining() < width) overrun_ = true;
+        if (remaining() < width) {
+            overrun_ = true;
+            return 0;
+        }
         std::uint64_t v = load_be(bytes_, pos_, width);
-        advance(width);
+        pos_ += width;
         return v;
     }
     void advance(std::size_t n) {

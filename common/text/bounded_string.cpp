@@ -51,6 +51,18 @@ void copy_bounded(std::string& out, std::string_view text, std::size_t size) {
     copy_any(out, text, size);
 }
 
+void copy_bounded_chars(std::string& out, std::string_view text, std::size_t size) {
+    out.clear();
+    if (size == 0) return;
+    std::size_t end = 0;
+    while (end < text.size()) {
+        std::size_t next = next_char_pos(text, end);
+        if (next > size - 1) break;
+        end = next;
+    }
+    out.assign(text.substr(0, end));
+}
+
 void append_bounded(std::u16string& out, std::u16string_view text, std::size_t size) {
     append_any(out, text, size);
 }

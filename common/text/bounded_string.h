@@ -12,6 +12,10 @@ namespace kub {
 void copy_bounded(std::u16string& out, std::u16string_view text, std::size_t size);
 void copy_bounded(std::string& out, std::string_view text, std::size_t size);
 
+// Copies at most size - 1 bytes of ANSI text, cut before a double-byte character that would not
+// fit whole (a lone lead byte would join the terminator or the next text into a wrong character).
+void copy_bounded_chars(std::string& out, std::string_view text, std::size_t size);
+
 // Appends while out + 1 is below size: at most size - length - 1 units; a full buffer is left as
 // it is.
 void append_bounded(std::u16string& out, std::u16string_view text, std::size_t size);

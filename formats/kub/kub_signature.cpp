@@ -14,8 +14,10 @@ bool starts_with(std::span<const std::uint8_t> bytes, std::size_t at, const std:
     return std::equal(what, what + n, bytes.begin() + static_cast<std::ptrdiff_t>(at));
 }
 
+// Bytes the search block must hold before an untagged module is held against a marker in it.
+constexpr std::size_t kTagCheckMinimumBlock = 32;
+
 bool has_sfx_tag(std::span<const std::uint8_t> head) {
-    if (head.size() < kSfxTagOffset + sizeof kSfxTag) return true;  // too short to carry one
     return starts_with(head, kSfxTagOffset, kSfxTag, sizeof kSfxTag);
 }
 
@@ -44,7 +46,10 @@ std::optional<SignatureMatch> find_signature(std::span<const std::uint8_t> head)
         if (block[i] != kGen1Marker[0]) continue;
         Generation g = signature_at(block, i);
         if (g == kGenerationNone) continue;
-        if (g == kGenerationOldest && !has_sfx_tag(head)) continue;
+        // The oldest marker is short enough to occur by chance: behind the first position it
+        // counts only in a tagged module, or in a search block too short to be one.
+        if (g == kGenerationOldest && i > 0 && block.size() >= kTagCheckMinimumBlock && !has_sfx_tag(head))
+            continue;
         return SignatureMatch{g, kSignatureSize + i};
     }
     return std::nullopt;

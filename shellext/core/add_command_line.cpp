@@ -4,6 +4,7 @@
 
 #include "common/text/bounded_string.h"
 #include "common/files/path_limits.h"
+#include "common/files/file_helpers.h"
 #include "common/files/path_ops.h"
 #include "shellext/core/list_file.h"
 #include "shellext/core/selection_paths.h"
@@ -42,9 +43,6 @@ bool AddCommandLine(SelectionState& selection, std::u16string& out, const AddOpt
     bool drive_roots = paths.size() > 1;
     for (const std::u16string& path : paths) drive_roots = drive_roots && is_drive_root(path);
 
-    const ListFileResult list = ListFile(selection.SelectedPaths, false);
-    if (list.created && options.list_file != nullptr) *options.list_file = list.path;
-
     std::u16string profile_switch;
     if (options.selector != kDefaultProfileSelector) {
         std::u16string name;
@@ -59,30 +57,48 @@ bool AddCommandLine(SelectionState& selection, std::u16string& out, const AddOpt
         path_switch = u"-ep1 ";
     }
 
+    // Whole switches only: a profile switch that would take the part past its limit (a profile
+    // with a very long name) is left out, rather than cut inside its quotes, where it would
+    // swallow the switches after it and the archive name. Every other switch is short.
     std::u16string switches = options.move ? u"m " : u"a ";
-    switches += profile_switch;
-    if (options.no_date_name) switches += u"-ag- ";
-    if (options.email) switches += u"-ieml. ";
-    switches += path_switch;
-    switches += u" -scul -r0 -iext -- ";
-    cut_to_size(switches, kMaxAddSwitchesLength + 1);
+    std::u16string rest;
+    if (options.no_date_name) rest += u"-ag- ";
+    if (options.email) rest += u"-ieml. ";
+    rest += path_switch;
+    rest += kAddSwitchesTail;
+    if (switches.size() + profile_switch.size() + rest.size() <= kMaxAddSwitchesLength)
+        switches += profile_switch;
+    switches += rest;
 
-    std::u16string line = switches;
-    line += options.archive_name;
-    if (list.created) {
-        line += u" @\"";
-        line += list.path;
-        line += u'"';
-    } else {
-        for (const std::u16string& path : paths) {
-            std::u16string item;
-            copy_bounded(item, path, kPathBufferSize);
-            quote_if_needed(item, kPathBufferSize + 2);
-            line += u' ';
-            line += item;
+    const ListFileResult list = ListFile(selection.SelectedPaths, false);
+    std::u16string line;
+    try {
+        line = switches;
+        line += options.archive_name;
+        if (list.created) {
+            line += u" @\"";
+            line += list.path;
+            line += u'"';
+        } else {
+            for (const std::u16string& path : paths) {
+                std::u16string item;
+                copy_bounded(item, path, kPathBufferSize);
+                quote_if_needed(item, kPathBufferSize + 2);
+                line += u' ';
+                line += item;
+            }
         }
+    } catch (...) {
+        if (list.created) delete_file(list.path);
+        throw;
     }
-    copy_bounded(out, line, options.capacity);
+    // A cut line would add the wrong files, or to the wrong archive: refuse it instead.
+    if (line.size() >= options.capacity) {
+        if (list.created) delete_file(list.path);
+        return false;
+    }
+    if (list.created && options.list_file != nullptr) *options.list_file = list.path;
+    out = std::move(line);
     return true;
 }
 

@@ -9,8 +9,10 @@
 
 namespace kub {
 
-// The switches in front of the archive name are cut to this many units.
+// The switches in front of the archive name take at most this many units.
 inline constexpr std::size_t kMaxAddSwitchesLength = 127;
+// The switches every add line ends with, up to the archive name.
+inline constexpr std::u16string_view kAddSwitchesTail = u" -scul -r0 -iext -- ";
 
 struct AddOptions {
     std::u16string_view archive_name;  // used as it is: quoted only if the name rule quoted it
@@ -23,7 +25,8 @@ struct AddOptions {
 };
 
 // "a ... -scul -r0 -iext -- <archive> <paths>", the paths (or "@" and a list file for long
-// selections) in selection order. False for an empty selection.
+// selections) in selection order. False for an empty selection, and for a line that would not
+// fit in options.capacity (nothing is then left behind: no list file, `out` untouched).
 bool AddCommandLine(SelectionState& selection, std::u16string& out, const AddOptions& options);
 
 // The room a command line has: the selection's units, 7 per path for quotes and switches, and

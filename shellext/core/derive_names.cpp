@@ -15,32 +15,40 @@ bool is_decimal_digit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 }  // namespace
 
+// Windows drops dots and spaces at the end of a folder name without a word: a name ending in
+// them would be created under another name than the menu shows. The first character stays.
+void trim_silently_dropped_tail(std::u16string& name) {
+    while (name.size() > 1 && (name.back() == u'.' || name.back() == u' ')) name.pop_back();
+}
+
+// A name that is empty or only dots and spaces ("." and ".." lead out of the target folder).
+bool unusable_folder_name(std::u16string_view name) {
+    return name.find_first_not_of(u". ") == std::u16string_view::npos;
+}
+
 std::u16string DeriveFolderName(std::u16string_view path) {
     std::u16string name(name_part(path));
     const std::size_t dot = name.rfind(u'.');
-    if (dot == std::u16string::npos) return name;
-
-    const std::u16string cut_extension = name.substr(dot + 1);
-    name.resize(dot);
-    const std::size_t inner = name.rfind(u'.');
-    if (inner != std::u16string::npos && inner > 0) {
-        const std::u16string_view from_inner = std::u16string_view(name).substr(inner);
-        const bool volume_extension =
-            equals_text(cut_extension, u"kub") || equals_text(cut_extension, u"exe");
-        constexpr std::u16string_view kPart = u".part";
-        if (volume_extension && from_inner.size() >= kPart.size() &&
-            equals_text(from_inner.substr(0, kPart.size()), kPart) &&
-            is_decimal_digit(name.back())) {
-            name.resize(inner);
-            return name;
-        }
-        if (equals_text(from_inner.substr(1), u"tar")) {
-            name.resize(inner);
-            return name;
+    if (dot != std::u16string::npos) {
+        const std::u16string cut_extension = name.substr(dot + 1);
+        name.resize(dot);
+        trim_silently_dropped_tail(name);
+        const std::size_t inner = name.rfind(u'.');
+        if (inner != std::u16string::npos && inner > 0) {
+            const std::u16string_view from_inner = std::u16string_view(name).substr(inner);
+            const bool volume_extension =
+                equals_text(cut_extension, u"kub") || equals_text(cut_extension, u"exe");
+            constexpr std::u16string_view kPart = u".part";
+            const bool volume_part = volume_extension && from_inner.size() >= kPart.size() &&
+                                     equals_text(from_inner.substr(0, kPart.size()), kPart) &&
+                                     is_decimal_digit(name.back());
+            if (volume_part || equals_text(from_inner.substr(1), u"tar")) {
+                name.resize(inner);
+                trim_silently_dropped_tail(name);
+            }
         }
     }
-    // "arc..kub" names the folder "arc", never one ending in a dot.
-    while (name.size() > 1 && name.back() == u'.') name.pop_back();
+    if (unusable_folder_name(name)) return std::u16string(kFallbackFolderName);
     return name;
 }
 

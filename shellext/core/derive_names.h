@@ -10,8 +10,13 @@
 
 namespace kub {
 
+// The folder name used when the archive's name leaves nothing usable (".kub", "...part1.kub").
+inline constexpr std::u16string_view kFallbackFolderName = u"Archive";
+
 // The archive's name without its extension, and without a volume part (".partN" of KUB and EXE
-// volumes) or an inner ".tar": arc.part1.kub and arc.tar.gz both give arc.
+// volumes) or an inner ".tar": arc.part1.kub and arc.tar.gz both give arc. Dots and spaces before
+// a cut are removed (arc..kub gives arc); a name left empty or made only of dots and spaces
+// gives kFallbackFolderName, so the folder always lies inside the one extracted into.
 std::u16string DeriveFolderName(std::u16string_view path);
 
 // The default archive name for a selection whose first path is `first` and which holds `count`

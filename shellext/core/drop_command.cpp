@@ -38,7 +38,8 @@ bool build_drop_command(SelectionState& selection, std::u16string_view archive,
     add.selector = kDefaultProfileSelector;
     add.move = (allowed & kDropEffectMove) != 0 && (key_state & kKeyShift) != 0;
     add.no_date_name = true;
-    add.capacity = command_line_capacity(selection, kDropLineExtra);
+    // The archive's own name travels on the line too, whatever its length.
+    add.capacity = command_line_capacity(selection, kDropLineExtra + archive_name.size());
     add.list_file = &out.list_file;
     if (!AddCommandLine(selection, out.parameters, add)) return false;
     out.file = ArchiverPath();

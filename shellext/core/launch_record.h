@@ -20,4 +20,25 @@ struct LaunchRecord {
 // Starts the archiver as the record says; true when it was started (and, with wait, has ended).
 using ArchiverLauncher = std::function<bool(const LaunchRecord&)>;
 
+// Removes the list file and e-mail folder made for a start that did not happen: no archiver will
+// ever read or remove them.
+void discard_launch_leftovers(LaunchRecord& record);
+
+// Discards the record's leftovers at the end of the scope unless the archiver was started with
+// them (keep()): covers refusals, failed starts and exceptions alike.
+class LaunchLeftovers {
+public:
+    explicit LaunchLeftovers(LaunchRecord& record) : record_(record) {}
+    ~LaunchLeftovers() {
+        if (!kept_) discard_launch_leftovers(record_);
+    }
+    LaunchLeftovers(const LaunchLeftovers&) = delete;
+    LaunchLeftovers& operator=(const LaunchLeftovers&) = delete;
+    void keep() { kept_ = true; }
+
+private:
+    LaunchRecord& record_;
+    bool kept_ = false;
+};
+
 }  // namespace kub

@@ -21,8 +21,10 @@ ListFileResult ListFile(StringList& paths, bool leave_out_last) {
     ListFileResult result;
     if (paths.size() < kListFilePathCount && selection_units(paths) < kListFileUnits) return result;
 
-    std::vector<unsigned char> bytes = {0xFF, 0xFE};
+    // A single long path left out for extraction would leave a list of nothing.
     const std::size_t listed = leave_out_last ? paths.size() - 1 : paths.size();
+    if (listed == 0) return result;
+    std::vector<unsigned char> bytes = {0xFF, 0xFE};
     paths.rewind();
     std::u16string_view path;
     for (std::size_t i = 0; i < listed && paths.next(path); ++i) {

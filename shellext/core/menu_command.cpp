@@ -158,7 +158,10 @@ bool build_menu_command(SelectionState& selection, std::int32_t kind, std::int32
             add.archive_name = archive_name;
             add.selector = kDefaultProfileSelector;
             add.email = true;
-            if (!AddCommandLine(selection, parameters, add)) return false;
+            if (!AddCommandLine(selection, parameters, add)) {
+                discard_launch_leftovers(out);
+                return false;
+            }
             break;
         case kEmailOptions:
             add.archive_name = u".";
@@ -175,7 +178,11 @@ bool build_menu_command(SelectionState& selection, std::int32_t kind, std::int32
         default:
             break;
     }
-    cut_to_size(parameters, capacity);
+    // A cut line would extract or add the wrong things: nothing is started instead.
+    if (parameters.size() >= capacity) {
+        discard_launch_leftovers(out);
+        return false;
+    }
 
     if (work_folder.empty()) {
         work_folder = first;

@@ -1,7 +1,7 @@
 #pragma once
 // The exception barrier of every COM method and exported function: nothing thrown inside the
 // extension may cross into Explorer. Out-of-memory (as KUB_EXIT or std::bad_alloc) becomes
-// E_OUTOFMEMORY, anything else E_FAIL.
+// `out_of_memory` (E_OUTOFMEMORY unless the method answers otherwise), anything else E_FAIL.
 #include <windows.h>
 
 #include <new>
@@ -11,13 +11,13 @@
 namespace kub {
 
 template <class Body>
-HRESULT com_guard(Body&& body) noexcept {
+HRESULT com_guard(Body&& body, HRESULT out_of_memory = E_OUTOFMEMORY) noexcept {
     try {
         return body();
     } catch (const KUB_EXIT& code) {
-        return code == KUB_MEMORY_ERROR ? E_OUTOFMEMORY : E_FAIL;
+        return code == KUB_MEMORY_ERROR ? out_of_memory : E_FAIL;
     } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
+        return out_of_memory;
     } catch (...) {
         return E_FAIL;
     }

@@ -23,11 +23,13 @@ STDMETHODIMP ShellExtension::Drop(IDataObject* data, DWORD key_state, POINTL, DW
         if (!full_capture(data)) return E_FAIL;
         const DWORD allowed = effect != nullptr ? *effect : DROPEFFECT_NONE;
         LaunchRecord record;
-        if (build_drop_command(selection_, DropTargetPath, key_state, allowed, record)) {
-            launch_archiver(record);
+        LaunchLeftovers leftovers(record);
+        if (build_drop_command(selection_, DropTargetPath, key_state, allowed, record) &&
+            launch_archiver(record)) {
+            leftovers.keep();
         }
         return S_OK;
-    });
+    }, S_OK);  // out of memory: nothing started, as when the command line cannot be made
 }
 
 }  // namespace kub

@@ -64,14 +64,15 @@ STDMETHODIMP ShellExtension::InvokeCommand(CMINVOKECOMMANDINFO* info) {
         if (offset >= static_cast<UINT>(CommandTable.count)) return E_INVALIDARG;
 
         LaunchRecord record;
+        LaunchLeftovers leftovers(record);
         if (!build_menu_command(selection_, CommandTable.kinds[offset], ProfileCommandCount,
                                 DropFolder, record)) {
             return E_FAIL;
         }
         // A missing archiver fails in the shell; the menu has nothing to tell the user.
-        launch_archiver(record);
+        if (launch_archiver(record)) leftovers.keep();
         return S_OK;
-    });
+    }, E_FAIL);
 }
 
 STDMETHODIMP ShellExtension::GetCommandString(UINT_PTR command, UINT type, UINT*, CHAR* name,
@@ -87,7 +88,7 @@ STDMETHODIMP ShellExtension::GetCommandString(UINT_PTR command, UINT type, UINT*
             std::string ansi;
             wide_to_ansi(*text, ansi);
             std::string bounded;
-            copy_bounded(bounded, ansi, capacity);
+            copy_bounded_chars(bounded, ansi, capacity);
             bounded.copy(name, bounded.size());
             name[bounded.size()] = '\0';
         } else if (type == GCS_VERBW || type == GCS_HELPTEXTW) {

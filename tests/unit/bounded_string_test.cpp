@@ -62,6 +62,22 @@ TEST_F(ChineseCodePage, FindLastIgnoresSecondBytesOfDoubleByteCharacters) {
               2u);
 }
 
+// GBK bytes of "中文" (D6 D0 CE C4): a cut inside a character drops the whole character.
+TEST_F(ChineseCodePage, CopyBoundedCharsCutsBetweenCharacters) {
+    const std::string text = "a\xD6\xD0\xCE\xC4";
+    std::string out;
+    copy_bounded_chars(out, text, 3);  // room for "a" and one byte: not half of 中
+    EXPECT_EQ(out, "a");
+    copy_bounded_chars(out, text, 4);
+    EXPECT_EQ(out, "a\xD6\xD0");
+    copy_bounded_chars(out, text, 5);
+    EXPECT_EQ(out, "a\xD6\xD0");
+    copy_bounded_chars(out, text, 6);
+    EXPECT_EQ(out, text);
+    copy_bounded_chars(out, text, 0);
+    EXPECT_EQ(out, "");
+}
+
 TEST(CharAfter, NeverPassesTheEnd) {
     EXPECT_EQ(char_after(u"ab", 0), 1u);
     EXPECT_EQ(char_after(u"ab", 1), 2u);

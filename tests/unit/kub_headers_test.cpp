@@ -93,6 +93,21 @@ TEST(KubSignature, OldestMarkerBehindModuleNeedsTheTag) {
     ASSERT_TRUE(short_file);
     EXPECT_EQ(short_file->offset, 8u);
 
+    // "Too short" counts the bytes searched behind the first seven: a 36-byte file of 8 junk
+    // bytes and a 28-byte archive has only 29 of them.
+    Bytes thirty_six(36, 'j');
+    std::copy(marker.begin(), marker.end(), thirty_six.begin() + 8);
+    auto behind_junk = find_in(thirty_six);
+    ASSERT_TRUE(behind_junk);
+    EXPECT_EQ(behind_junk->offset, 8u);
+
+    // The first position searched needs no tag: a marker right behind a 7-byte stub.
+    Bytes behind_stub = placed(10000, 7, marker);
+    auto first_position = find_in(behind_stub);
+    ASSERT_TRUE(first_position);
+    EXPECT_EQ(first_position->generation, kGenerationOldest);
+    EXPECT_EQ(first_position->offset, 7u);
+
     // A newer generation found first ends the search (the reader then refuses the file).
     auto newer = find_in(placed(4000, 100, {'K', 'u', 'b', '!', 0x1A, 0x07, 0x02}));
     ASSERT_TRUE(newer);
@@ -266,6 +281,25 @@ TEST(KubGen2Block, FileFields) {
     EXPECT_TRUE(parse2(test::gen2_item(item)).item.directory);
     item.version = 20;
     EXPECT_FALSE(parse2(test::gen2_item(item)).item.directory);
+}
+
+// A header whose declared size ends two bytes into the 4-byte attributes: the field is not read
+// from the half that exists (0x10 would make the item a folder).
+TEST(KubGen2Block, FieldCutByTheHeaderEndReadsAsZero) {
+    test::Gen2Item item;
+    item.write_data = false;
+    item.version = 15;
+    item.attributes = 0x10;
+    Bytes whole = test::gen2_item(item);
+    ASSERT_TRUE(parse2(whole).item.directory);
+
+    const std::size_t cut = 7 + 21 + 2;  // block head, fixed file fields, half the attributes
+    Bytes cut_block(whole.begin(), whole.begin() + cut);
+    cut_block[5] = static_cast<std::uint8_t>(cut);
+    cut_block[6] = 0;
+    ParsedHeader h = parse2(cut_block);
+    EXPECT_EQ(h.item.attributes, 0u);
+    EXPECT_FALSE(h.item.directory);
 }
 
 TEST(KubGen2Block, ExtendedModificationTime) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/files/dir_scanner.h"
 #include "common/files/file_helpers.h"
 #include "common/registry/registry_access.h"
 #include "shellext/core/add_command_line.h"
@@ -146,11 +147,19 @@ TEST_F(MenuCommandTest, ProfileCommands) {
               u"a \"-cpBest\"  -scul -r0 -iext -- x.zip C:\\d\\x.txt");
 }
 
-TEST_F(MenuCommandTest, LongProfileNamesAreCutInTheSwitchPart) {
-    test::write_profile(0, {.name = std::u16string(300, u'p'), .immediate = 1});
-    const std::u16string parameters = command({u"C:\\d\\x.txt"}, 11, u"", 1).parameters;
-    EXPECT_EQ(parameters, u"a \"-cp" + std::u16string(kMaxAddSwitchesLength - 6, u'p') +
-                              u"x.kub C:\\d\\x.txt");
+// The switch part holds whole switches only: a profile switch that would take it past 127 units
+// is left out rather than cut inside its quotes, which would swallow the rest of the line.
+TEST_F(MenuCommandTest, ProfileSwitchTooLongForTheSwitchPartIsLeftOut) {
+    // "a " + quoted switch + "-ep1 " + " -scul -r0 -iext -- " with a 94-unit name is 127 units.
+    test::write_profile(0, {.name = std::u16string(94, u'p'), .immediate = 1});
+    EXPECT_EQ(command({u"C:\\d\\x.txt"}, 11, u"", 1).parameters,
+              u"a \"-cp" + std::u16string(94, u'p') + u"\" -ep1  -scul -r0 -iext -- x.kub C:\\d\\x.txt");
+    for (std::size_t length : {95, 121, 300}) {
+        test::write_profile(0, {.name = std::u16string(length, u'p'), .immediate = 1});
+        EXPECT_EQ(command({u"C:\\d\\x.txt"}, 11, u"", 1).parameters,
+                  u"a -ep1  -scul -r0 -iext -- x.kub C:\\d\\x.txt")
+            << length;
+    }
 }
 
 TEST_F(MenuCommandTest, LongSelectionsGoThroughAListFile) {
@@ -179,6 +188,69 @@ TEST_F(MenuCommandTest, LongSelectionsGoThroughAListFile) {
     // Just below both limits the names stay on the line.
     std::vector<std::u16string> short_paths(99, u"C:\\a");  // 495 units
     EXPECT_TRUE(command(short_paths, 1).list_file.empty());
+}
+
+// Names of the list files left in the temporary folder (the scratch folder here).
+std::vector<std::u16string> list_files_in(const test::ScratchFolder& folder) {
+    std::vector<std::u16string> names;
+    DirScanner scanner;
+    scanner.SetMask(folder / u"Kub$LS*");
+    FoundEntry entry;
+    while (scanner.Next(entry)) names.push_back(entry.path);
+    return names;
+}
+
+TEST_F(MenuCommandTest, ListFileLimitsAreExact) {
+    // Paths of "C:\\a" hold 5 units with their terminators: 100 of them are 500 units, so the
+    // count alone decides.
+    EXPECT_TRUE(command(std::vector<std::u16string>(99, u"C:\\a"), 5).list_file.empty());
+    EXPECT_FALSE(command(std::vector<std::u16string>(100, u"C:\\a"), 5).list_file.empty());
+    // Two paths holding 511 and 512 units with their terminators: the text alone decides.
+    const std::u16string a(254, u'a'), b(255, u'b');
+    EXPECT_TRUE(command({a, b}, 5).list_file.empty());   // 255 + 256 = 511
+    EXPECT_FALSE(command({b, b}, 5).list_file.empty());  // 256 + 256 = 512
+}
+
+// One archive with a path of 512 units or more: extraction leaves the last path out of the
+// list, which would then list nothing. No list is written, none is left behind, and the
+// archive is named on the line.
+TEST_F(MenuCommandTest, SingleLongArchiveWritesNoEmptyList) {
+    const std::u16string archive = u"C:\\" + std::u16string(600, u'x') + u".kub";
+    const LaunchRecord record = command({archive}, 1);
+    EXPECT_TRUE(record.list_file.empty());
+    EXPECT_EQ(record.parameters, u"x -iext -ow -ver -- \"" + archive + u"\" C:\\");
+    EXPECT_TRUE(list_files_in(scratch_).empty());
+}
+
+// A line that does not fit is refused whole: nothing cut, no list file left for nobody.
+TEST_F(MenuCommandTest, AddLineThatDoesNotFitIsRefusedAndLeavesNothing) {
+    std::vector<std::u16string> many(120, u"C:\\s\\file.txt");
+    SelectionState state = selection_of(many);
+    std::u16string out = u"untouched";
+    std::u16string list;
+    AddOptions add;
+    add.archive_name = u"a.kub";
+    add.capacity = 40;
+    add.list_file = &list;
+    EXPECT_FALSE(AddCommandLine(state, out, add));
+    EXPECT_EQ(out, u"untouched");
+    EXPECT_TRUE(list.empty());
+    EXPECT_TRUE(list_files_in(scratch_).empty());
+}
+
+// Dropping onto an archive whose own path is long: the archive's name and every dropped path
+// reach the archiver whole.
+TEST_F(MenuCommandTest, DropOntoArchiveWithLongPathKeepsTheWholeLine) {
+    const std::u16string archive = u"C:\\" + std::u16string(1006, u'x') + u".kub";
+    SelectionState state = selection_of({u"C:\\s\\dropped.txt"});
+    LaunchRecord record;
+    ASSERT_TRUE(build_drop_command(state, archive, kKeyLeftButton, kDropEffectCopy, record));
+    EXPECT_EQ(record.parameters,
+              u"a -ag- -ep1  -scul -r0 -iext -- " + archive + u" C:\\s\\dropped.txt");
+    const std::u16string spaced = u"C:\\my archives\\" + std::u16string(1000, u'y') + u".kub";
+    ASSERT_TRUE(build_drop_command(state, spaced, kKeyLeftButton, kDropEffectCopy, record));
+    EXPECT_EQ(record.parameters,
+              u"a -ag- -ep1  -scul -r0 -iext -- \"" + spaced + u"\" C:\\s\\dropped.txt");
 }
 
 TEST_F(MenuCommandTest, VerbsAndHelpTextsOfTheCurrentMenu) {

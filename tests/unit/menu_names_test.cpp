@@ -36,6 +36,18 @@ TEST(DeriveFolderName, VolumePartsInnerTarAndTrailingDots) {
         {u".hidden.kub", u".hidden"},
         {u"a.kub", u"a"},
         {u"/home/user/R&D.kub", u"R&D"},
+        // Every cut drops the dots and spaces Windows would drop silently.
+        {u"arc..part1.kub", u"arc"},
+        {u"arc .tar.gz", u"arc"},
+        {u"arc. .kub", u"arc"},
+        // Names that would leave the target folder, or name it itself.
+        {u"D:\\in\\...part1.kub", u"Archive"},
+        {u"..part2.exe", u"Archive"},
+        {u"...kub", u"Archive"},
+        {u".kub", u"Archive"},
+        {u"..tar.gz", u"Archive"},
+        {u". .zip", u"Archive"},
+        {u"..", u"Archive"},
     };
     for (const FolderNameCase& c : cases) {
         EXPECT_EQ(DeriveFolderName(c.path), c.folder) << std::string(c.path.begin(), c.path.end());

@@ -153,6 +153,52 @@ TEST(ZipReader, ShortCommentIsSeenAndRead) {
     EXPECT_EQ(std::string(comment.begin(), comment.end()), "hello");
 }
 
+// Text for archive comments: printable, never a signature by itself.
+std::string comment_text(std::size_t length) {
+    std::string text;
+    for (std::size_t i = 0; i < length; ++i) text.push_back(static_cast<char>('a' + i % 26));
+    return text;
+}
+
+// What a listing shows of its items, for comparing two listings of the same entries.
+std::vector<std::string> names_and_sizes(const Listing& l) {
+    std::vector<std::string> out;
+    for (const ItemHeader& item : l.items)
+        out.push_back(std::string(item.Name.begin(), item.Name.end()) + ":" + std::to_string(item.UnpackedSize));
+    return out;
+}
+
+// The end record is found wherever the comment puts it relative to the 1 KiB search windows,
+// including records cut by a window's edge, and a signature inside the comment is not taken for
+// the record. Every listing equals the listing without a comment, from the directory.
+TEST(ZipReader, EndRecordFoundForEveryCommentLength) {
+    test::ScratchFolder dir;
+    ZipLayout layout;
+    layout.entries = {entry("first.txt", "one"), entry("second.txt", "second")};
+    const std::vector<std::string> expected = {"first.txt:3", "second.txt:6"};
+    for (std::size_t length = 0; length <= 2100; ++length) {
+        layout.archive_comment = comment_text(length);
+        Listing l = list(dir, u"c.zip", test::build_zip(layout));
+        ASSERT_TRUE(l.opened) << length;
+        ASSERT_EQ(names_and_sizes(l), expected) << "comment of " << length << " bytes";
+        ASSERT_EQ(l.end, kNoMoreItems) << length;
+        ASSERT_EQ(l.summary.HasComment, length > 0) << length;
+    }
+    for (std::size_t at = 0; at + 4 <= 2100; at += 13) {
+        layout.archive_comment = comment_text(2100);
+        layout.archive_comment.replace(at, 4, "PK\x05\x06");
+        Listing l = list(dir, u"p.zip", test::build_zip(layout));
+        ASSERT_TRUE(l.opened) << at;
+        ASSERT_EQ(names_and_sizes(l), expected) << "signature planted at " << at;
+        ASSERT_TRUE(l.summary.HasComment) << at;
+    }
+    // A signature followed by zeros looks like the record of an empty archive; it is not the end
+    // of this file, so the real record wins.
+    layout.archive_comment = std::string("PK\x05\x06", 4) + std::string(60, '\0') + "tail";
+    Listing zeros = list(dir, u"z.zip", test::build_zip(layout));
+    EXPECT_EQ(names_and_sizes(zeros), expected);
+}
+
 TEST(ZipReader, CommentOfAnEmptyArchiveIsFound) {
     test::ScratchFolder dir;
     ZipLayout layout;
