@@ -234,9 +234,24 @@ TEST_F(MenuPlanTest, AnalysisStopsAtTheFirstNonArchiveAfterTheFirstPath) {
     // A first non-archive does not stop the loop: the second path is still examined.
     SelectionState mixed = analyse({u"C:\\a.txt", u"C:\\b.kub", u"C:\\c.txt", u"C:\\d.txt"});
     EXPECT_EQ(fetched_, 3u);
-    // An ".iso" image offers adding even when it is an archive.
+    EXPECT_TRUE(mixed.OfferAdd);
+    EXPECT_FALSE(mixed.OfferExtract);
+    EXPECT_FALSE(mixed.OfferExtractEach);
+    EXPECT_FALSE(mixed.OfferOpenSfx);
+}
+
+// An ".iso" image offers adding even when it counts as an archive (here through "CustomExt"):
+// a disc image is as often the source of a new archive as something to extract.
+TEST_F(MenuPlanTest, IsoImagesOfferAddingAlsoAsArchives) {
+    ASSERT_EQ(write_setting_string(u"Setup", u"CustomExt", u"iso"), os::kRegOk);
     SelectionState iso = analyse({u"C:\\disc.iso"});
+    EXPECT_TRUE(iso.OfferExtract);
     EXPECT_TRUE(iso.OfferAdd);
+    // The same name as a plain ".img" archive offers extraction alone.
+    ASSERT_EQ(write_setting_string(u"Setup", u"CustomExt", u"img"), os::kRegOk);
+    SelectionState img = analyse({u"C:\\disc.img"});
+    EXPECT_TRUE(img.OfferExtract);
+    EXPECT_FALSE(img.OfferAdd);
 }
 
 TEST_F(MenuPlanTest, RightDragOffersExtractionIntoTheTarget) {

@@ -40,7 +40,7 @@ protected:
     void TearDown() override { remove_keys(); }
 
     static void remove_keys() {
-        for (auto key : {u"Setup", u"Profiles", u"Paths", u"Interface", u"FileList"}) {
+        for (auto key : {u"Setup", u"Profiles", u"Paths", u"Interface", u"FileList", u"General"}) {
             delete_registry_tree(RegistryRoot::kCurrentUser, key);
         }
         delete_registry_value(kHklm, kArchiverKey, kArchiverValue);
@@ -64,27 +64,66 @@ protected:
     }
 };
 
-TEST_F(ShellSettingsTest, EmptyMenuItemsKeyReadsEveryDefault) {
+// Every value under the key and name the setup program writes: missing, it reads as its
+// default; written once (the opposite of the default), it reads back through the settings, so a
+// misspelt key or name fails here.
+TEST_F(ShellSettingsTest, EveryValueReadsItsDefaultAndWhatSetupWrote) {
     ASSERT_EQ(write_setting_string(u"Setup\\MenuItems", u"Unrelated", u"x"), os::kRegOk);
     namespace S = ShellSettings;
     struct Case {
         const DwordSetting& setting;
-        std::uint32_t expected;
+        std::u16string_view key;
+        std::u16string_view name;
+        std::uint32_t default_value;
     };
     const Case cases[] = {
-        {S::kExtrTo, 1},    {S::kExtrHere, 1},   {S::kExtr, 1},       {S::kExtrSep, 1},
-        {S::kOpenSfx, 1},   {S::kAddTo, 1},      {S::kAddArc, 1},     {S::kEmailArc, 1},
-        {S::kEmailOpt, 1},  {S::kTest, 0},       {S::kConvert, 0},    {S::kProfile, 1},
-        {S::kSfxLocal, 1},  {S::kSfxNetwork, 1}, {S::kSfxOther, 1},   {S::kCascadedMenu, 0},
-        {S::kMenuIcons, 1}, {S::kAllVolumes, 1},
+        {S::kExtrTo, u"Setup\\MenuItems", u"ExtrTo", 1},
+        {S::kExtrHere, u"Setup\\MenuItems", u"ExtrHere", 1},
+        {S::kExtr, u"Setup\\MenuItems", u"Extr", 1},
+        {S::kExtrSep, u"Setup\\MenuItems", u"ExtrSep", 1},
+        {S::kOpenSfx, u"Setup\\MenuItems", u"OpenSFX", 1},
+        {S::kAddTo, u"Setup\\MenuItems", u"AddTo", 1},
+        {S::kAddArc, u"Setup\\MenuItems", u"AddArc", 1},
+        {S::kEmailArc, u"Setup\\MenuItems", u"EmailArc", 1},
+        {S::kEmailOpt, u"Setup\\MenuItems", u"EmailOpt", 1},
+        {S::kTest, u"Setup\\MenuItems", u"Test", 0},
+        {S::kConvert, u"Setup\\MenuItems", u"Convert", 0},
+        {S::kProfile, u"Setup\\MenuItems", u"Profile", 1},
+        {S::kSfxLocal, u"Setup\\MenuItems", u"SFXLocal", 1},
+        {S::kSfxNetwork, u"Setup\\MenuItems", u"SFXNetwork", 1},
+        {S::kSfxOther, u"Setup\\MenuItems", u"SFXOther", 1},
+        {S::kCascadedMenu, u"Setup", u"CascadedMenu", 0},
+        {S::kMenuIcons, u"Setup", u"MenuIcons", 1},
+        {S::kAllVolumes, u"FileList", u"AllVolumes", 1},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.setting.name.begin(), c.setting.name.end()));
-        EXPECT_EQ(read_setting(c.setting), c.expected);
+        SCOPED_TRACE(std::string(c.name.begin(), c.name.end()));
+        EXPECT_EQ(read_setting(c.setting), c.default_value);
     }
-    for (const StringSetting* setting : {&S::kCustomExt, &S::kShellExtBmp, &S::kShellExtIcon,
-                                         &S::kTempFolder, &S::kLanguageFolder}) {
-        EXPECT_EQ(read_setting(*setting), u"");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name.begin(), c.name.end()));
+        const std::uint32_t written = c.default_value == 0 ? 5 : 0;
+        ASSERT_EQ(write_setting_number(c.key, c.name, written), os::kRegOk);
+        EXPECT_EQ(read_setting(c.setting), written);
+    }
+
+    struct TextCase {
+        const StringSetting& setting;
+        std::u16string_view key;
+        std::u16string_view name;
+    };
+    const TextCase texts[] = {
+        {S::kCustomExt, u"Setup", u"CustomExt"},
+        {S::kShellExtBmp, u"Interface\\Themes", u"ShellExtBMP"},
+        {S::kShellExtIcon, u"Interface\\Themes", u"ShellExtIcon"},
+        {S::kTempFolder, u"Paths", u"TempFolder"},
+        {S::kLanguageFolder, u"General", u"LanguageFolder"},
+    };
+    for (const TextCase& c : texts) {
+        SCOPED_TRACE(std::string(c.name.begin(), c.name.end()));
+        EXPECT_EQ(read_setting(c.setting), u"");
+        ASSERT_EQ(write_setting_string(c.key, c.name, u"written"), os::kRegOk);
+        EXPECT_EQ(read_setting(c.setting), u"written");
     }
 }
 

@@ -21,11 +21,9 @@ namespace {
 #if defined(_WIN32)
 constexpr int kCuts = 16;
 constexpr int kFlipsPerFixture = 30;
-constexpr int kMinFlipped = 300;
 #else
 constexpr int kCuts = 64;
 constexpr int kFlipsPerFixture = 160;
-constexpr int kMinFlipped = 2000;
 #endif
 // Larger fixtures are cut at a few lengths only and not flipped: one analysis of them costs as
 // much as hundreds of the others.
@@ -49,7 +47,10 @@ void expect_sane(ArchiveAnalysis& analysis, const std::u16string& path, std::siz
     EXPECT_LE(s.FileCount, s.ItemCount);
     EXPECT_GE(s.TotalPacked, 0);
     EXPECT_GE(s.TotalUnpacked, 0);
+    EXPECT_GE(s.SfxSize, 0);
     EXPECT_LE(s.SfxSize, static_cast<std::int64_t>(size));
+    EXPECT_TRUE(s.FormatName == u"ZIP" || s.FormatName == u"ZIP64") << std::string(s.FormatName.begin(), s.FormatName.end());
+    EXPECT_LT(s.HostOSList.size(), kHostOsListCapacity);
 }
 
 class ZipRobustnessTest : public ::testing::Test {
@@ -83,7 +84,6 @@ TEST_F(ZipRobustnessTest, TruncatedAtEvenlySpacedLengths) {
 TEST_F(ZipRobustnessTest, RandomByteChanges) {
     std::mt19937 random(20240607);
     ArchiveAnalysis analysis;
-    int analysed = 0;
     for (const test::ZipFixture& f : fixtures) {
         SCOPED_TRACE(f.name);
         std::string original = read_all(f.path);
@@ -99,10 +99,8 @@ TEST_F(ZipRobustnessTest, RandomByteChanges) {
             }
             ASSERT_TRUE(scratch.write_file(u"flipped.zip", bytes));
             expect_sane(analysis, scratch / u"flipped.zip", bytes.size());
-            ++analysed;
         }
     }
-    EXPECT_GE(analysed, kMinFlipped);
 }
 
 }  // namespace
