@@ -7,15 +7,15 @@ cd "$top"
 
 scripts/install-packages.sh
 scripts/build-mingw-deps.sh
-cmake --preset native >/dev/null
-cmake --build --preset native
+cmake --preset release >/dev/null
+cmake --build --preset release
 cmake --preset windows >/dev/null
 cmake --build --preset windows
 
 echo
 echo "== built"
 for f in build/windows/bin/Kubext.dll build/windows/bin/uninstall.exe build/windows/bin/kubinfo.exe \
-         build/native/bin/kubinfo; do
+         build/release/bin/kubinfo; do
   if [ -f "$f" ]; then
     printf '%-36s %10d bytes  %s\n' "$f" "$(stat -c %s "$f")" "$(file -b "$f" | cut -c1-60)"
   else
@@ -29,14 +29,14 @@ echo
 echo "== sample archives (build/samples) through kubinfo"
 rm -rf build/samples
 tests/support/make-zip-fixtures.sh "$top/build/samples/zip" >/dev/null
-if [ -x build/native/bin/make_kub_samples ]; then
+if [ -x build/release/bin/make_kub_samples ]; then
   mkdir -p build/samples/kub
-  build/native/bin/make_kub_samples "$top/build/samples/kub" >/dev/null
+  build/release/bin/make_kub_samples "$top/build/samples/kub" >/dev/null
 fi
 shopt -s nullglob
 samples=(build/samples/zip/*.zip build/samples/zip/split/set.z01 build/samples/kub/*)
 status=0
-build/native/bin/kubinfo "${samples[@]}" || status=$?
+build/release/bin/kubinfo "${samples[@]}" || status=$?
 echo "kubinfo exit status: $status (0 all archives, 1 some file not an archive, 2 some unreadable)"
 
 # What Explorer's context menu would offer for one archive and for a plain file beside it.
@@ -44,8 +44,8 @@ echo
 echo "== context menu plans (kubinfo --menu)"
 first_zip=${samples[0]:-}
 if [ -n "$first_zip" ]; then
-  build/native/bin/kubinfo --menu "$first_zip" || true
-  build/native/bin/kubinfo --menu "$top/README.md" || true
+  build/release/bin/kubinfo --menu "$first_zip" || true
+  build/release/bin/kubinfo --menu "$top/README.md" || true
 fi
 
 # The Windows build of the same tool under Wine, as a Simplified-Chinese system.

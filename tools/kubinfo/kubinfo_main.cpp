@@ -1,5 +1,5 @@
 // kubinfo FILE...: what the archive information page shows for each file.
-//   --items         one line per item after the page
+//   --items         one line per item, as it is read, before the page
 //   --quick         quick analysis (format only, no items, no volumes)
 //   --json          one JSON object per file instead of the page
 //   --registry FILE load settings from a registry text file first (native build)
@@ -89,16 +89,28 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    // Items are written as the analysis reads them and none is kept: memory stays flat however
+    // many items an archive holds.
+    auto write = [](const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); };
     int status = 0;
     for (const std::u16string& file : files) {
         kub::tool::FileReport report;
         report.path = file;
+        write(json ? kub::tool::json_head(report) : kub::tool::page_head(report));
         kub::ArchiveAnalysis analysis;
-        analysis.set_item_observer([&](const kub::ItemHeader& item) { report.items.push_back(item); });
+        bool first_item = true;
+        if (json) {
+            analysis.set_item_observer([&](const kub::ItemHeader& item) {
+                write(kub::tool::json_item(item, first_item));
+                first_item = false;
+            });
+        } else if (items) {
+            analysis.set_item_observer(
+                [&](const kub::ItemHeader& item) { write(kub::tool::page_item(item)); });
+        }
         report.result = analysis.Analyze(file, quick, 0);
         if (report.result == kub::kAnalyzeArchive) report.summary = analysis.summary();
-        std::string out = json ? kub::tool::json_line(report) : kub::tool::page_text(report, items);
-        std::fwrite(out.data(), 1, out.size(), stdout);
+        write(json ? kub::tool::json_tail(report) : kub::tool::page_tail(report));
         status = std::max(status, exit_status(report.result));
     }
     return status;

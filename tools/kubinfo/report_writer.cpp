@@ -44,7 +44,8 @@ std::string item_line(const ItemHeader& item) {
 }
 
 struct Json {
-    std::string out = "{";
+    explicit Json(const char* opening = "{") : out(opening) {}
+    std::string out;
     bool first = true;
 
     void key(const char* name) {
@@ -107,8 +108,12 @@ std::string item_json(const ItemHeader& item) {
 
 }  // namespace
 
-std::string page_text(const FileReport& report, bool with_items) {
-    std::string out = "== " + to_utf8(report.path) + "\n";
+std::string page_head(const FileReport& report) { return "== " + to_utf8(report.path) + "\n"; }
+
+std::string page_item(const ItemHeader& item) { return item_line(item); }
+
+std::string page_tail(const FileReport& report) {
+    std::string out;
     char result[64];
     std::snprintf(result, sizeof result, "%-16s%d (%s)\n", "Result", report.result, result_name(report.result));
     out += result;
@@ -130,15 +135,23 @@ std::string page_text(const FileReport& report, bool with_items) {
         line(out, "Recovery record", recovery_text(s));
         line(out, "Lock", presence_text(s.IsLocked));
     }
-    if (with_items)
-        for (const ItemHeader& item : report.items) out += item_line(item);
     return out;
 }
 
-std::string json_line(const FileReport& report) {
-    const ArchiveSummary& s = report.summary;
+std::string json_head(const FileReport& report) {
     Json j;
     j.text("Path", report.path);
+    j.key("Items");
+    return j.out + '[';
+}
+
+std::string json_item(const ItemHeader& item, bool first) {
+    return (first ? "" : ",") + item_json(item);
+}
+
+std::string json_tail(const FileReport& report) {
+    const ArchiveSummary& s = report.summary;
+    Json j("],");  // closes the items; the fields follow in the same object
     j.number("Result", report.result);
     j.text("FormatName", s.FormatName);
     j.flag("IsKub5", s.IsKub5);
@@ -164,13 +177,6 @@ std::string json_line(const FileReport& report) {
     j.unsigned_number("MaxDictSizeKB", s.MaxDictSizeKB);
     j.flag("AnyEncrypted", s.AnyEncrypted);
     j.flag("IsLastVolume", s.IsLastVolume);
-    j.key("Items");
-    j.out += '[';
-    for (std::size_t i = 0; i < report.items.size(); ++i) {
-        if (i) j.out += ',';
-        j.out += item_json(report.items[i]);
-    }
-    j.out += ']';
     return j.out + "}\n";
 }
 

@@ -95,6 +95,20 @@ void convert_all(iconv_t cd, const char* in, size_t in_left, size_t skip, Emit e
     }
 }
 
+// Every ANSI and OEM code page keeps the 7-bit range as ASCII: such text needs no converter,
+// and most names in archives are plain ASCII.
+bool all_ascii(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+bool all_ascii(std::u16string_view text) {
+    for (char16_t unit : text)
+        if (unit >= 0x80) return false;
+    return true;
+}
+
 }  // namespace
 
 unsigned code_page_number(CodePage page) {
@@ -110,6 +124,10 @@ bool select_code_pages(unsigned ansi, unsigned oem) {
 
 bool narrow_to_wide(CodePage page, std::string_view text, std::u16string& out) {
     out.clear();
+    if (all_ascii(text)) {
+        out.assign(text.begin(), text.end());
+        return true;
+    }
     iconv_t cd = converter(page, true).get(code_page_number(page));
     if (cd == Converter::invalid()) return false;
     convert_all(
@@ -125,6 +143,10 @@ bool narrow_to_wide(CodePage page, std::string_view text, std::u16string& out) {
 
 bool wide_to_narrow(CodePage page, std::u16string_view text, std::string& out) {
     out.clear();
+    if (all_ascii(text)) {
+        for (char16_t unit : text) out.push_back(static_cast<char>(unit));
+        return true;
+    }
     iconv_t cd = converter(page, false).get(code_page_number(page));
     if (cd == Converter::invalid()) return false;
     std::string bytes;
