@@ -1,6 +1,7 @@
 #include "formats/archive_analysis.h"
 
 #include <algorithm>
+#include <memory>
 #include <limits>
 #include <unordered_set>
 
@@ -30,18 +31,29 @@ void add_one(std::int32_t& count) {
     if (count < std::numeric_limits<std::int32_t>::max()) ++count;
 }
 
-// Reads up to buffer.size() bytes from the start of an open file; false on a read error.
-bool read_head(DiskFile& file, std::vector<std::uint8_t>& buffer) {
-    std::size_t total = 0;
-    while (total < buffer.size()) {
-        std::int64_t got = file.Read(buffer.data() + total, buffer.size() - total);
-        if (got < 0) return false;
-        if (got == 0) break;
-        total += static_cast<std::size_t>(got);
+// The first kHeadBytes of a file (fewer for a shorter one). The buffer is not zero-filled first:
+// only the bytes read are ever looked at, and filling a MiB for every plain file the shell asks
+// about costs more than all the signature searches together.
+class FileHead {
+public:
+    FileHead() : bytes_(new std::uint8_t[kHeadBytes]) {}
+    // Reads from the start of an open file; false on a read error.
+    bool read(DiskFile& file) {
+        size_ = 0;
+        while (size_ < kHeadBytes) {
+            std::int64_t got = file.Read(bytes_.get() + size_, kHeadBytes - size_);
+            if (got < 0) return false;
+            if (got == 0) break;
+            size_ += static_cast<std::size_t>(got);
+        }
+        return true;
     }
-    buffer.resize(total);
-    return true;
-}
+    std::span<const std::uint8_t> bytes() const { return {bytes_.get(), size_}; }
+
+private:
+    std::unique_ptr<std::uint8_t[]> bytes_;
+    std::size_t size_ = 0;
+};
 
 // The patterns of a reader's list, in order.
 std::vector<std::u16string_view> split_patterns(std::u16string_view list) {
@@ -181,12 +193,12 @@ int ArchiveAnalysis::DetectFormatChecked(std::u16string& path, unsigned flags) {
     registry_.set_current(-1);
     current_open_ = false;
 
-    std::vector<std::uint8_t> head(kHeadBytes);
+    FileHead head;
     {
         DiskFile file;
         file.report_errors = false;
         if (!file.Open(path, flags)) return kDetectUnreadable;
-        if (!read_head(file, head)) return kDetectUnreadable;
+        if (!head.read(file)) return kDetectUnreadable;
     }
 
     std::uint32_t best_offset = 0;
@@ -194,7 +206,7 @@ int ArchiveAnalysis::DetectFormatChecked(std::u16string& path, unsigned flags) {
         ArchiveReader* reader = registry_.reader(index);
         if (!reader) continue;
         std::int32_t offset = 0;
-        if (!reader->Open(path, head, offset, 0)) continue;
+        if (!reader->Open(path, head.bytes(), offset, 0)) continue;
         ArchiveSummary scratch;
         if (registry_.current() < 0) {
             registry_.set_current(index);
@@ -277,7 +289,7 @@ void ArchiveAnalysis::FollowVolumes() {
     const ArchiveSummary kept = summary_;
     ArchiveReader* reader = registry_.current_reader();
     const std::uint32_t reader_index = summary_.ReaderIndex;
-    std::vector<std::uint8_t> head;
+    FileHead head;
     std::u16string current = path_;
     // Volume names lead back to a volume already read in a damaged or hand-renamed set; the walk
     // ends there instead of going round for ever.
@@ -295,12 +307,11 @@ void ArchiveAnalysis::FollowVolumes() {
             DiskFile file;
             file.report_errors = false;
             if (!file.Open(next)) break;
-            head.assign(kHeadBytes, 0);
-            if (!read_head(file, head)) break;
+            if (!head.read(file)) break;
             volume_size = file.FileLength();
         }
         std::int32_t offset = 0;
-        if (!reader->Open(next, head, offset, kOpenFurtherVolume)) break;
+        if (!reader->Open(next, head.bytes(), offset, kOpenFurtherVolume)) break;
         current_open_ = true;
         current = next;
 

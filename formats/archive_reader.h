@@ -136,9 +136,11 @@ public:
     // Slot 0.
     virtual ~ArchiveReader() = default;
 
-    // Slot 1. Recognises and opens the archive. `head` holds the file's first bytes (at most
-    // kHeadBytes); `start_offset` receives where the archive data starts in the file. A reader may
-    // replace `path` with the name of the file it actually opened (at most kPathCapacity - 1).
+    // Slot 1. Recognises and opens the archive. `head` holds the file's first min(file size,
+    // kHeadBytes) bytes, so a nonempty head shorter than kHeadBytes is the whole file (a caller
+    // without one passes an empty head and the reader reads for itself); `start_offset` receives
+    // where the archive data starts in the file. A reader may replace `path` with the name of the
+    // file it actually opened (at most kPathCapacity - 1).
     virtual bool Open(std::u16string& path, std::span<const std::uint8_t> head,
                       std::int32_t& start_offset, int flags) = 0;
 

@@ -1,5 +1,6 @@
 #include "formats/kub/kub_reader.h"
 
+#include <algorithm>
 #include <new>
 
 #include "common/files/disk_file.h"
@@ -8,6 +9,7 @@
 #include "formats/kub/kub_archive.h"
 #include "formats/kub/kub_byte_source.h"
 #include "formats/kub/kub_item_conversion.h"
+#include "formats/kub/kub_signature.h"
 
 namespace kub {
 
@@ -55,10 +57,16 @@ std::unique_ptr<ArchiveReader> create_kub_reader(const ReaderOptions* options) {
 
 bool KubArchiveReader::Open(std::u16string& path, std::span<const std::uint8_t> head,
                             std::int32_t& start_offset, int flags) {
-    (void)head;
     (void)flags;
     open_.reset();
     if (options()) options_ = *options();
+    // Most files the shell asks about are not archives: when the head holds everything the
+    // signature search would read, a file without a signature is refused without opening it.
+    const bool head_decides = head.size() >= kubfmt::kSignatureSize + kubfmt::kSfxSearchBytes ||
+                              (!head.empty() && head.size() < kHeadBytes);
+    if (head_decides &&
+        !kubfmt::find_signature(head.first(std::min(head.size(), kubfmt::kSignatureSize + kubfmt::kSfxSearchBytes))))
+        return false;
     try {
         auto open = std::make_unique<OpenArchive>(options_.use_quick_open);
         open->file.report_errors = false;

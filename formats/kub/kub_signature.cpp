@@ -1,6 +1,7 @@
 #include "formats/kub/kub_signature.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "formats/kub/kub_layout.h"
 
@@ -42,8 +43,13 @@ std::optional<SignatureMatch> find_signature(std::span<const std::uint8_t> head)
 
     std::span<const std::uint8_t> block =
         head.subspan(kSignatureSize, std::min(head.size() - kSignatureSize, kSfxSearchBytes));
-    for (std::size_t i = 0; i < block.size(); ++i) {
-        if (block[i] != kGen1Marker[0]) continue;
+    // Every signature starts with the same byte: memchr finds its candidates at memory speed.
+    const std::uint8_t* const begin = block.data();
+    const std::uint8_t* const end = begin + block.size();
+    for (const std::uint8_t* p = begin; p < end; ++p) {
+        p = static_cast<const std::uint8_t*>(std::memchr(p, kGen1Marker[0], static_cast<std::size_t>(end - p)));
+        if (p == nullptr) break;
+        const std::size_t i = static_cast<std::size_t>(p - begin);
         Generation g = signature_at(block, i);
         if (g == kGenerationNone) continue;
         // The oldest marker is short enough to occur by chance: behind the first position it

@@ -1,6 +1,7 @@
 #include "formats/zip/zip_locate.h"
 
 #include <array>
+#include <cstring>
 #include <vector>
 
 #include "formats/byte_reader.h"
@@ -70,8 +71,15 @@ std::optional<CentralDirectoryLocation> follow_zip64_locator(const ReadAt& read_
 
 std::optional<std::uint32_t> find_first_local_header(std::span<const std::uint8_t> head) {
     if (signature_at(head, 0) == kEndRecordSig) return 0;
-    for (std::size_t pos = 0; head.size() >= local::kSize && pos <= head.size() - local::kSize; ++pos) {
-        if (head[pos] != 'P' || signature_at(head, pos) != kLocalHeaderSig) continue;
+    if (head.size() < local::kSize) return std::nullopt;
+    // Candidates found with memchr, at memory speed: most heads hold few "P" bytes.
+    const std::uint8_t* const begin = head.data();
+    const std::uint8_t* const last = begin + (head.size() - local::kSize);
+    for (const std::uint8_t* p = begin; p <= last; ++p) {
+        p = static_cast<const std::uint8_t*>(std::memchr(p, 'P', static_cast<std::size_t>(last - p) + 1));
+        if (p == nullptr) break;
+        const std::size_t pos = static_cast<std::size_t>(p - begin);
+        if (signature_at(head, pos) != kLocalHeaderSig) continue;
         if (head[pos + local::kMethod] < kMaxPlausibleMethod && head[pos + local::kMethod + 1] == 0 &&
             head[pos + local::kNameLength + 1] < kMaxPlausibleNameLengthHigh)
             return static_cast<std::uint32_t>(pos);
