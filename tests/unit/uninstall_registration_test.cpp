@@ -13,6 +13,7 @@
 #include "common/registry/registry_access.h"
 #include "tests/support/registry_export.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/setup_traces.h"
 #include "uninstall/core/association.h"
 #include "uninstall/core/new_file_templates.h"
 #include "uninstall/core/registration.h"
@@ -46,27 +47,7 @@ void clear_touched_keys() {
 #if !defined(_WIN32)
     os::clear_registry();
 #else
-    for (std::size_t slot = 0; slot < kFormatSlotCount; ++slot)
-        for (auto extension : slot_extensions(slot)) delete_registry_tree(kClasses, extension);
-    for (unsigned number = 0; number < 100; ++number)
-        delete_registry_tree(kClasses, old_volume(number));
-    for (auto key : {u".rev", u"Korvex", u"Korvex.ZIP", u"Korvex.REV"})
-        delete_registry_tree(kClasses, key);
-    for (const auto& extension_class : kShellExtensionClasses) {
-        unregister_shell_extension_class(extension_class);
-        const std::u16string key = u"CLSID\\" + std::u16string(extension_class.class_id);
-        delete_registry_tree(kClasses, key);
-        ScopedRegistryView view(RegistryView::k32Bit);
-        delete_registry_tree(kClasses, key);
-    }
-    delete_registry_value(kMachine, kRegisteredApplicationsKey, u"Korvex");
-    delete_registry_tree(kMachine, kUninstallKey);
-    for (auto view_choice : {RegistryView::kDefault, RegistryView::k32Bit}) {
-        ScopedRegistryView view(view_choice);
-        delete_registry_tree(kMachine, kAppPathsKey);
-        delete_registry_tree(kMachine, kMachineSettingsKey);
-    }
-    delete_registry_tree(kUser, kSetupKey);
+    test::remove_setup_registry_traces();
 #endif
 }
 

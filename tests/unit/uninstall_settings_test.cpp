@@ -5,6 +5,7 @@
 #include "common/registry/registry_access.h"
 #include "tests/support/registry_export.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/setup_traces.h"
 #include "uninstall/core/integration_settings.h"
 #include "uninstall/core/registry_names.h"
 #include "uninstall/core/restart_check.h"
@@ -27,14 +28,7 @@ class SettingsTest : public ::testing::Test {
 #if !defined(_WIN32)
         os::clear_registry();
 #else
-        delete_registry_tree(os::RegistryRoot::kCurrentUser, kSetupKey);
-        delete_registry_tree(kClasses, u".jar");
-        delete_registry_tree(kClasses, u".iso");
-        for (auto view_choice : {RegistryView::kDefault, RegistryView::k32Bit}) {
-            ScopedRegistryView view(view_choice);
-            delete_registry_tree(kMachine, kAppPathsKey);
-            delete_registry_tree(kMachine, kMachineSettingsKey);
-        }
+        test::remove_setup_registry_traces();
 #endif
     }
 };

@@ -1,0 +1,388 @@
+// uninstall.exe run the way the archiver's installer runs it, in a program folder of its own in
+// the session's prefix: what its switches do, its exit codes, and what the registry, the
+// shortcuts and the program folder hold afterwards. The shell's side is checked by creating the
+// extension the way Explorer does, through HKEY_CLASSES_ROOT alone.
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "tests/support/setup_traces.h"
+#include "tests/wine/host/hdrop_data_object.h"
+#include "tests/wine/host/shell_host.h"
+
+namespace {
+
+using kub::wine_host::Apartment;
+using kub::wine_host::HdropDataObject;
+
+constexpr wchar_t kDialogTitle[] = L"Korvex 简体中文版安装";
+constexpr wchar_t kItemsTitle[] = L"关联菜单项目";
+constexpr wchar_t kDescription[] = L"处理 KUB, ZIP 和其它压缩文档格式";
+
+// A build-tree path as Wine shows it (drive Z: is the Linux root).
+std::wstring windows_path(const char* linux_path) {
+    std::wstring path = L"Z:";
+    for (const char* p = linux_path; *p; ++p)
+        path += *p == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p));
+    return path;
+}
+
+std::wstring special_folder(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, csidl, nullptr, 0, path))) return {};
+    return path;
+}
+
+bool exists(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string file_bytes(const std::wstring& path) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string bytes(4096, '\0');
+    DWORD done = 0;
+    ::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+    ::CloseHandle(file);
+    bytes.resize(done);
+    return bytes;
+}
+
+void write_file(const std::wstring& path, const std::string& bytes) {
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    DWORD done = 0;
+    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+    ::CloseHandle(file);
+}
+
+void delete_tree(const std::wstring& path) {
+    if (!exists(path)) return;
+    std::wstring from = path + L'\0';
+    SHFILEOPSTRUCTW operation{};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_NO_UI;
+    ::SHFileOperationW(&operation);
+}
+
+std::wstring registry_text(HKEY root, const wchar_t* key, const wchar_t* value) {
+    wchar_t buffer[2048] = {};
+    DWORD size = sizeof buffer;
+    if (::RegGetValueW(root, key, value, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
+        return L"<missing>";
+    return buffer;
+}
+
+bool registry_key_exists(HKEY root, const wchar_t* key) {
+    HKEY handle = nullptr;
+    if (::RegOpenKeyExW(root, key, 0, KEY_READ, &handle) != ERROR_SUCCESS) return false;
+    ::RegCloseKey(handle);
+    return true;
+}
+
+void set_number(const wchar_t* key, const wchar_t* value, DWORD number) {
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, key, value, REG_DWORD, &number, sizeof number);
+}
+
+struct LinkView {
+    std::wstring target;
+    std::wstring description;
+    WORD hotkey = 0;
+};
+
+LinkView read_link(const std::wstring& path) {
+    LinkView view;
+    IShellLinkW* link = nullptr;
+    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                  reinterpret_cast<void**>(&link))))
+        return view;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        if (SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
+            wchar_t text[MAX_PATH] = {};
+            if (SUCCEEDED(link->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH))) view.target = text;
+            text[0] = 0;
+            if (SUCCEEDED(link->GetDescription(text, MAX_PATH))) view.description = text;
+            link->GetHotkey(&view.hotkey);
+        }
+        file->Release();
+    }
+    link->Release();
+    return view;
+}
+
+void set_link_hotkey(const std::wstring& path, WORD hotkey) {
+    IShellLinkW* link = nullptr;
+    ASSERT_TRUE(SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                             IID_IShellLinkW, reinterpret_cast<void**>(&link))));
+    IPersistFile* file = nullptr;
+    ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
+    EXPECT_TRUE(SUCCEEDED(file->Load(path.c_str(), STGM_READWRITE)));
+    link->SetHotkey(hotkey);
+    EXPECT_TRUE(SUCCEEDED(file->Save(path.c_str(), TRUE)));
+    file->Release();
+    link->Release();
+}
+
+// Waits for a top-level dialog with this caption; null after ten seconds.
+HWND wait_for_dialog(const wchar_t* title) {
+    for (int i = 0; i < 200; ++i) {
+        if (HWND window = ::FindWindowW(L"#32770", title)) return window;
+        ::Sleep(50);
+    }
+    return nullptr;
+}
+
+class SetupProgramTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        folder_ = special_folder(CSIDL_PROGRAM_FILES) + L"\\Korvex\\";
+        ::CreateDirectoryW(folder_.c_str(), nullptr);
+        const std::wstring uninstall = windows_path(KUB_UNINSTALL_EXE);
+        ASSERT_TRUE(::CopyFileW(uninstall.c_str(), (folder_ + L"uninstall.exe").c_str(), FALSE));
+        ASSERT_TRUE(::CopyFileW(kub::wine_host::kubext_dll_path().c_str(),
+                                (folder_ + L"Kubext.dll").c_str(), FALSE));
+        ASSERT_TRUE(::CopyFileW(windows_path(KUB_FAKE_ARCHIVER).c_str(),
+                                (folder_ + L"Korvex.exe").c_str(), FALSE));
+        // The help file and the list of changes are there; the console manual is not.
+        write_file(folder_ + L"Korvex.chm", "help");
+        write_file(folder_ + L"WhatsNew.txt", "changes");
+    }
+    static void TearDownTestSuite() { delete_tree(folder_.substr(0, folder_.size() - 1)); }
+
+    void SetUp() override {
+        ASSERT_TRUE(apartment_.ok());
+        clean();
+    }
+    void TearDown() override { clean(); }
+
+    static void clean() {
+        kub::test::remove_setup_registry_traces();
+        for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS})
+            delete_tree(special_folder(csidl) + L"\\Korvex");
+        for (int csidl : {CSIDL_DESKTOPDIRECTORY, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_STARTMENU,
+                          CSIDL_COMMON_STARTMENU})
+            ::DeleteFileW((special_folder(csidl) + L"\\Korvex.lnk").c_str());
+        for (const wchar_t* name : {L"kubnew.dat", L"zipnew.dat"})
+            ::DeleteFileW((folder_ + name).c_str());
+    }
+
+    struct Run {
+        DWORD exit_code = STILL_ACTIVE;
+        DWORD milliseconds = 0;
+    };
+
+    // Starts the program with `switches`; `while_running` gets the chance to drive its windows.
+    // The command line starts with the program path, as the system gives it.
+    static Run run(const std::wstring& switches, void (*while_running)() = nullptr) {
+        Run result;
+        std::wstring command = L"\"" + folder_ + L"uninstall.exe\" " + switches;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        const DWORD start = ::GetTickCount();
+        if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              folder_.c_str(), &startup, &process)) {
+            ADD_FAILURE() << "CreateProcess failed: " << ::GetLastError();
+            return result;
+        }
+        if (while_running) while_running();
+        if (::WaitForSingleObject(process.hProcess, 60000) != WAIT_OBJECT_0) {
+            ADD_FAILURE() << "uninstall.exe did not end";
+            ::TerminateProcess(process.hProcess, 99);
+        }
+        result.milliseconds = ::GetTickCount() - start;
+        ::GetExitCodeProcess(process.hProcess, &result.exit_code);
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+        return result;
+    }
+
+    static void expect_registry_untouched() {
+        EXPECT_FALSE(registry_key_exists(HKEY_CLASSES_ROOT, L".kub"));
+        EXPECT_FALSE(registry_key_exists(HKEY_CLASSES_ROOT, L"Korvex"));
+        EXPECT_FALSE(registry_key_exists(HKEY_CURRENT_USER, L"Software\\Korvex\\Setup"));
+        EXPECT_FALSE(registry_key_exists(
+            HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Korvex.exe"));
+        EXPECT_FALSE(exists(folder_ + L"kubnew.dat"));
+    }
+
+    static std::wstring folder_;
+    Apartment apartment_;
+};
+
+std::wstring SetupProgramTest::folder_;
+
+TEST_F(SetupProgramTest, SilentSetupRegistersTheExtensionSoTheShellFindsIt) {
+    const Run result = run(L"/setup /S");
+    ASSERT_EQ(result.exit_code, 0u);
+
+    EXPECT_EQ(registry_text(HKEY_CLASSES_ROOT, L".kub", nullptr), L"Korvex");
+    EXPECT_EQ(registry_text(HKEY_CLASSES_ROOT, L".zip", nullptr), L"Korvex.ZIP");
+    EXPECT_EQ(registry_text(HKEY_CLASSES_ROOT,
+                            L"CLSID\\{B41DB860-64E4-11D2-9906-E49FADC173CA}\\InProcServer32", nullptr),
+              folder_ + L"kubext.dll");
+    EXPECT_EQ(registry_text(HKEY_CLASSES_ROOT, L"*\\shellex\\ContextMenuHandlers\\Korvex", nullptr),
+              L"{B41DB860-64E4-11D2-9906-E49FADC173CA}");
+    EXPECT_EQ(registry_text(HKEY_CLASSES_ROOT, L"Korvex\\shell\\open\\command", nullptr),
+              L"\"" + folder_ + L"Korvex.exe\" \"%1\"");
+    EXPECT_EQ(registry_text(HKEY_LOCAL_MACHINE,
+                            L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvex archiver",
+                            L"UninstallString"),
+              folder_ + L"uninstall.exe");
+
+    // Explorer's way in: the class from HKCR, a selection, a menu.
+    IShellExtInit* init = nullptr;
+    ASSERT_TRUE(SUCCEEDED(::CoCreateInstance(kub::wine_host::kShellExtensionClass, nullptr,
+                                             CLSCTX_INPROC_SERVER, IID_IShellExtInit,
+                                             reinterpret_cast<void**>(&init))));
+    wchar_t loaded[MAX_PATH] = {};
+    ::GetModuleFileNameW(::GetModuleHandleW(L"kubext.dll"), loaded, MAX_PATH);
+    EXPECT_EQ(std::wstring(loaded), folder_ + L"kubext.dll");
+    write_file(folder_ + L"sample.kub", "not really");
+    HdropDataObject* data = HdropDataObject::create({folder_ + L"sample.kub"});
+    ASSERT_TRUE(SUCCEEDED(init->Initialize(nullptr, data, nullptr)));
+    IContextMenu* menu = nullptr;
+    ASSERT_TRUE(SUCCEEDED(init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&menu))));
+    HMENU popup = ::CreatePopupMenu();
+    const HRESULT added = menu->QueryContextMenu(popup, 0, 1, 0x7FFF, CMF_NORMAL);
+    EXPECT_TRUE(SUCCEEDED(added));
+    EXPECT_GT(HRESULT_CODE(added), 0);
+    EXPECT_GT(::GetMenuItemCount(popup), 0);
+    ::DestroyMenu(popup);
+    menu->Release();
+    init->Release();
+    data->Release();
+    ::CoFreeUnusedLibraries();
+    ::DeleteFileW((folder_ + L"sample.kub").c_str());
+}
+
+TEST_F(SetupProgramTest, TemplatesAreByteExact) {
+    ASSERT_EQ(run(L"/setup /S").exit_code, 0u);
+    EXPECT_EQ(file_bytes(folder_ + L"zipnew.dat"), std::string("PK\x05\x06", 4) + std::string(18, '\0'));
+    EXPECT_EQ(file_bytes(folder_ + L"kubnew.dat"),
+              std::string("Kub!\x1A\x07\x00\xCF\x90\x73\x00\x00\x0D\x00", 14) + std::string(6, '\0'));
+    EXPECT_EQ(registry_text(HKEY_CLASSES_ROOT, L".zip\\ShellNew", L"FileName"),
+              folder_ + L"zipnew.dat");
+}
+
+TEST_F(SetupProgramTest, ProgramGroupShortcutsInBothProgramsFolders) {
+    ASSERT_EQ(run(L"/setup /S").exit_code, 0u);
+    for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS}) {
+        const std::wstring group = special_folder(csidl) + L"\\Korvex\\";
+        const LinkView main_link = read_link(group + L"Korvex.lnk");
+        EXPECT_EQ(main_link.target, folder_ + L"Korvex.exe");
+        EXPECT_EQ(main_link.description, kDescription);
+        EXPECT_EQ(read_link(group + L"Korvex 中文帮助.lnk").target, folder_ + L"Korvex.chm");
+        EXPECT_EQ(read_link(group + L"最新版本里有哪些新功能.lnk").target, folder_ + L"WhatsNew.txt");
+        // No Kub.txt in the program folder, so no console manual shortcut.
+        EXPECT_FALSE(exists(group + L"控制台 KUB 中文手册.lnk"));
+    }
+    // Desktop and start menu are off by default.
+    EXPECT_FALSE(exists(special_folder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Korvex.lnk"));
+    EXPECT_FALSE(exists(special_folder(CSIDL_COMMON_STARTMENU) + L"\\Korvex.lnk"));
+}
+
+TEST_F(SetupProgramTest, RerunKeepsUserChangesAndSubfoldersAndRemovesOldGroupFiles) {
+    set_number(L"Software\\Korvex\\Setup\\Links", L"Desktop", 1);
+    set_number(L"Software\\Korvex\\Setup\\Links", L"StartMenu", 1);
+    ASSERT_EQ(run(L"/setup /S").exit_code, 0u);
+    const std::wstring desktop_link = special_folder(CSIDL_COMMON_DESKTOPDIRECTORY) + L"\\Korvex.lnk";
+    EXPECT_EQ(read_link(desktop_link).target, folder_ + L"Korvex.exe");
+    EXPECT_EQ(read_link(special_folder(CSIDL_COMMON_STARTMENU) + L"\\Korvex.lnk").description,
+              kDescription);
+
+    const WORD hotkey = MAKEWORD('K', HOTKEYF_CONTROL | HOTKEYF_ALT);
+    set_link_hotkey(desktop_link, hotkey);
+    const std::wstring group = special_folder(CSIDL_PROGRAMS) + L"\\Korvex\\";
+    write_file(group + L"old.txt", "stale");
+    ::CreateDirectoryW((group + L"Mine").c_str(), nullptr);
+    write_file(group + L"Mine\\kept.txt", "mine");
+
+    ASSERT_EQ(run(L"/setup /S").exit_code, 0u);
+    EXPECT_EQ(read_link(desktop_link).hotkey, hotkey);
+    EXPECT_FALSE(exists(group + L"old.txt"));
+    EXPECT_TRUE(exists(group + L"Mine\\kept.txt"));
+    EXPECT_TRUE(exists(group + L"Korvex.lnk"));
+
+    // Everything off: the links and both groups go.
+    set_number(L"Software\\Korvex\\Setup\\Links", L"Desktop", 0);
+    set_number(L"Software\\Korvex\\Setup\\Links", L"StartMenu", 0);
+    set_number(L"Software\\Korvex\\Setup\\Links", L"Programs", 0);
+    ASSERT_EQ(run(L"/setup /S").exit_code, 0u);
+    EXPECT_FALSE(exists(desktop_link));
+    EXPECT_FALSE(exists(special_folder(CSIDL_COMMON_STARTMENU) + L"\\Korvex.lnk"));
+    EXPECT_FALSE(exists(special_folder(CSIDL_PROGRAMS) + L"\\Korvex"));
+    EXPECT_FALSE(exists(special_folder(CSIDL_COMMON_PROGRAMS) + L"\\Korvex"));
+}
+
+TEST_F(SetupProgramTest, MsiSetupWritesNoUninstallEntry) {
+    ASSERT_EQ(run(L"/setup /msi /S").exit_code, 0u);
+    EXPECT_EQ(registry_text(HKEY_CLASSES_ROOT, L".kub", nullptr), L"Korvex");
+    EXPECT_FALSE(registry_key_exists(
+        HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvex archiver"));
+}
+
+void cancel_settings_dialog() {
+    HWND dialog = wait_for_dialog(kDialogTitle);
+    ASSERT_NE(dialog, nullptr) << "the settings dialog did not appear";
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
+TEST_F(SetupProgramTest, CancellingReturnsOneAndLeavesTheRegistryUntouched) {
+    const Run result = run(L"/setup", cancel_settings_dialog);
+    EXPECT_EQ(result.exit_code, 1u);
+    expect_registry_untouched();
+}
+
+TEST_F(SetupProgramTest, SFollowedByALetterIsNotSilent) {
+    // The dialog waits for the user, who cancels it.
+    const Run result = run(L"/setup /Sx", cancel_settings_dialog);
+    EXPECT_EQ(result.exit_code, 1u);
+    expect_registry_untouched();
+}
+
+TEST_F(SetupProgramTest, WaitSleepsAndChangesNothing) {
+    const Run waited = run(L"/wait");
+    EXPECT_EQ(waited.exit_code, 0u);
+    EXPECT_GE(waited.milliseconds, 2000u);
+    const Run other = run(L"/noexp");
+    EXPECT_EQ(other.exit_code, 0u);
+    EXPECT_LT(other.milliseconds, 2000u);
+    expect_registry_untouched();
+}
+
+// Not a check: holds both dialogs on the display for setup_dialogs_screenshots.sh.
+void hold_dialogs_for_screenshot() {
+    wchar_t seconds_text[8] = {};
+    ::GetEnvironmentVariableW(L"KUB_SETUP_SHOW_SECONDS", seconds_text, 8);
+    const DWORD hold = static_cast<DWORD>(_wtoi(seconds_text)) * 1000;
+    HWND dialog = wait_for_dialog(kDialogTitle);
+    ASSERT_NE(dialog, nullptr);
+    ::Sleep(hold);
+    ::PostMessageW(::GetDlgItem(dialog, 5124), BM_CLICK, 0, 0);
+    HWND items = wait_for_dialog(kItemsTitle);
+    ASSERT_NE(items, nullptr);
+    ::Sleep(hold);
+    ::PostMessageW(items, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    ::Sleep(300);
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
+TEST_F(SetupProgramTest, ShowForScreenshot) {
+    if (::GetEnvironmentVariableW(L"KUB_SETUP_SHOW_SECONDS", nullptr, 0) == 0)
+        GTEST_SKIP() << "only for the screenshot script";
+    EXPECT_EQ(run(L"/setup", hold_dialogs_for_screenshot).exit_code, 1u);
+}
+
+}  // namespace
