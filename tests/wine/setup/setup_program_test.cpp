@@ -134,10 +134,15 @@ void set_link_hotkey(const std::wstring& path, WORD hotkey) {
     link->Release();
 }
 
-// Waits for a top-level dialog with this caption; null after ten seconds.
+// Waits for a top-level dialog with this caption to be shown, which happens after its
+// initialisation; null after ten seconds.
 HWND wait_for_dialog(const wchar_t* title) {
     for (int i = 0; i < 200; ++i) {
-        if (HWND window = ::FindWindowW(L"#32770", title)) return window;
+        HWND window = ::FindWindowW(L"#32770", title);
+        if (window && ::IsWindowVisible(window)) {
+            ::Sleep(100);
+            return window;
+        }
         ::Sleep(50);
     }
     return nullptr;
@@ -360,6 +365,98 @@ TEST_F(SetupProgramTest, WaitSleepsAndChangesNothing) {
     EXPECT_EQ(other.exit_code, 0u);
     EXPECT_LT(other.milliseconds, 2000u);
     expect_registry_untouched();
+}
+
+// What the settings dialog showed, seen from outside its process.
+struct DialogObservation {
+    bool found = false;
+    bool kub = false, jar = false, iso = false, desktop = false, start_menu = false, programs = false;
+    bool shell_ext = false, cascaded = false, menu_icons = false, cascaded_enabled = false;
+    bool after_click_shell_ext = true, after_click_cascaded_enabled = true;
+    bool after_click_menu_icons = false, after_click_menu_icons_enabled = true;
+    bool after_select_all_jar = false;
+    bool items_found = false, items_test = true, items_extr_to = false;
+};
+DialogObservation g_observed;
+
+bool box(HWND dialog, int id) {
+    return ::SendDlgItemMessageW(dialog, id, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void observe_dialog_then_cancel() {
+    DialogObservation& seen = g_observed;
+    HWND dialog = wait_for_dialog(kDialogTitle);
+    if (!dialog) return;
+    seen.found = true;
+    seen.kub = box(dialog, 5101);
+    seen.jar = box(dialog, 5112);
+    seen.iso = box(dialog, 5113);
+    seen.desktop = box(dialog, 5116);
+    seen.start_menu = box(dialog, 5117);
+    seen.programs = box(dialog, 5118);
+    seen.shell_ext = box(dialog, 5119);
+    seen.cascaded = box(dialog, 5120);
+    seen.menu_icons = box(dialog, 5121);
+    seen.cascaded_enabled = ::IsWindowEnabled(::GetDlgItem(dialog, 5120));
+    ::SendDlgItemMessageW(dialog, 5119, BM_CLICK, 0, 0);
+    seen.after_click_shell_ext = box(dialog, 5119);
+    seen.after_click_cascaded_enabled = ::IsWindowEnabled(::GetDlgItem(dialog, 5120));
+    seen.after_click_menu_icons = box(dialog, 5121);
+    seen.after_click_menu_icons_enabled = ::IsWindowEnabled(::GetDlgItem(dialog, 5121));
+    ::SendDlgItemMessageW(dialog, 5122, BM_CLICK, 0, 0);
+    seen.after_select_all_jar = box(dialog, 5112);
+
+    // The context menu items: "Test" switched on and confirmed, then the settings cancelled.
+    ::PostMessageW(::GetDlgItem(dialog, 5124), BM_CLICK, 0, 0);
+    HWND items = wait_for_dialog(kItemsTitle);
+    if (items) {
+        seen.items_found = true;
+        seen.items_test = box(items, 110);
+        seen.items_extr_to = box(items, 101);
+        ::SendDlgItemMessageW(items, 110, BM_CLICK, 0, 0);
+        ::PostMessageW(items, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        for (int i = 0; i < 100 && ::IsWindow(items); ++i) ::Sleep(50);
+    }
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
+TEST_F(SetupProgramTest, DialogShowsTheChoicesAndKeepsContextItemsWhenCancelled) {
+    // Another program owns ".jar"; the user chose a desktop shortcut last time.
+    ASSERT_EQ(::RegSetKeyValueW(HKEY_CLASSES_ROOT, L".jar", nullptr, REG_SZ, L"jarfile", 16), ERROR_SUCCESS);
+    set_number(L"Software\\Korvex\\Setup\\Links", L"Desktop", 1);
+    g_observed = DialogObservation{};
+    EXPECT_EQ(run(L"/setup", observe_dialog_then_cancel).exit_code, 1u);
+    const DialogObservation& seen = g_observed;
+    ASSERT_TRUE(seen.found);
+    EXPECT_TRUE(seen.kub);
+    EXPECT_FALSE(seen.jar);
+    EXPECT_TRUE(seen.iso);
+    EXPECT_TRUE(seen.desktop);
+    EXPECT_FALSE(seen.start_menu);
+    EXPECT_TRUE(seen.programs);
+    EXPECT_TRUE(seen.shell_ext);
+    EXPECT_FALSE(seen.cascaded);
+    EXPECT_TRUE(seen.menu_icons);
+    EXPECT_TRUE(seen.cascaded_enabled);
+    // Shell integration off: the menu's look is greyed but keeps its state.
+    EXPECT_FALSE(seen.after_click_shell_ext);
+    EXPECT_FALSE(seen.after_click_cascaded_enabled);
+    EXPECT_FALSE(seen.after_click_menu_icons_enabled);
+    EXPECT_TRUE(seen.after_click_menu_icons);
+    EXPECT_TRUE(seen.after_select_all_jar);
+    ASSERT_TRUE(seen.items_found);
+    EXPECT_FALSE(seen.items_test);
+    EXPECT_TRUE(seen.items_extr_to);
+
+    // The items dialog wrote at once; the cancelled settings dialog wrote nothing.
+    DWORD test_item = 0, size = sizeof test_item;
+    EXPECT_EQ(::RegGetValueW(HKEY_CURRENT_USER, L"Software\\Korvex\\Setup\\MenuItems", L"Test",
+                             RRF_RT_REG_DWORD, nullptr, &test_item, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(test_item, 1u);
+    EXPECT_FALSE(registry_key_exists(HKEY_CURRENT_USER, L"Software\\Korvex\\Setup\\.kub"));
+    EXPECT_EQ(registry_text(HKEY_CLASSES_ROOT, L".jar", nullptr), L"jarfile");
+    EXPECT_FALSE(registry_key_exists(HKEY_CLASSES_ROOT, L"Korvex"));
 }
 
 // Not a check: holds both dialogs on the display for setup_dialogs_screenshots.sh.
