@@ -9,16 +9,8 @@ exe=$2
 dump=$("$objdump" -p "$exe") || { echo "cannot read $exe"; exit 1; }
 status=0
 
-system_dlls=" advapi32.dll comctl32.dll comdlg32.dll gdi32.dll kernel32.dll msvcrt.dll ole32.dll"
-system_dlls+=" oleaut32.dll shell32.dll shlwapi.dll user32.dll version.dll "
-imports=$(printf '%s\n' "$dump" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')
-[ -n "$imports" ] || { echo "no import table found"; status=1; }
-for name in $imports; do
-  case "$system_dlls" in
-    *" $name "*) ;;
-    *) echo "imports a non-system DLL: $name"; status=1 ;;
-  esac
-done
+. "$(dirname "$0")/../system_imports.sh"
+check_system_imports "$dump"
 printf '%s\n' "$dump" | grep -q 'Subsystem[[:space:]]*00000002' || { echo "not a GUI program"; status=1; }
 
 manifest=$(tr -d '\000' <"$exe" | tr '\r\n' '  ' | grep -a -o '<assembly .*</assembly>' | head -1)
