@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/language_file_writer.h"
 #include "tests/support/setup_traces.h"
 #include "tests/wine/host/hdrop_data_object.h"
 #include "tests/wine/host/shell_host.h"
@@ -457,6 +458,29 @@ TEST_F(SetupProgramTest, DialogShowsTheChoicesAndKeepsContextItemsWhenCancelled)
     EXPECT_FALSE(registry_key_exists(HKEY_CURRENT_USER, L"Software\\Korvex\\Setup\\.kub"));
     EXPECT_EQ(registry_text(HKEY_CLASSES_ROOT, L".jar", nullptr), L"jarfile");
     EXPECT_FALSE(registry_key_exists(HKEY_CLASSES_ROOT, L"Korvex"));
+}
+
+void cancel_translated_dialog() {
+    HWND dialog = wait_for_dialog(L"Korvex Setup");
+    ASSERT_NE(dialog, nullptr) << "no dialog with the translated caption";
+    wchar_t text[64] = {};
+    ::GetDlgItemTextW(dialog, 5119, text, 64);
+    EXPECT_STREQ(text, L"Shell integration");
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
+TEST_F(SetupProgramTest, LanguageFileBesideTheProgramTranslatesDialogAndTexts) {
+    kub::test::LanguageFileWriter language;
+    language.dialog_text(u"SETUPDLG", u"Korvex 简体中文版安装", u"Korvex Setup")
+        .dialog_text(u"SETUPDLG", u"集成 Korvex 到外壳中(&I)", u"Shell integration")
+        .string_text(u"Korvex 压缩文件", u"Korvex archive");
+    write_file(folder_ + L"uninstall.lng", language.bytes());
+    EXPECT_EQ(run(L"/setup", cancel_translated_dialog).exit_code, 1u);
+    ASSERT_EQ(run(L"/setup /S").exit_code, 0u);
+    ::DeleteFileW((folder_ + L"uninstall.lng").c_str());
+    // The ProgID's description is a text of the string table, translated.
+    EXPECT_EQ(registry_text(HKEY_CLASSES_ROOT, L"Korvex", nullptr), L"Korvex archive");
+    EXPECT_EQ(registry_text(HKEY_CLASSES_ROOT, L"Korvex.ZIP", nullptr), L"Korvex ZIP 压缩文件");
 }
 
 // Not a check: holds both dialogs on the display for setup_dialogs_screenshots.sh.
