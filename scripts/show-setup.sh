@@ -67,3 +67,7 @@ for name in kubnew.dat zipnew.dat; do
   od -An -tx1 -v "$folder/$name" | tr -s ' \n' ' '
   echo
 done
+# An independent reader of ZIP archives sees the template as an empty archive.
+if command -v 7z >/dev/null; then
+  echo "7z lists zipnew.dat as: $(7z l "$folder/zipnew.dat" | tail -1 | tr -s ' ' | sed 's/^ //')"
+fi
