@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Wine's own file manager as a real shell client: after "uninstall.exe /setup /S" it must find
 # Kubext.dll through the registry alone and show the archive page (and the comment page for an
-# archive with a comment) in its properties dialog. Driven with xdotool on the session's display;
-# the dialogs are photographed for a person to look at.
+# archive with a comment) in its properties dialog; and with the drop target key this file
+# manager reads (".kub\ShellEx\{00000122-...}", which setup does not write), a file dropped on a
+# KUB archive starts the archiver to add it. Driven with xdotool on the session's display; the
+# dialogs are photographed for a person to look at.
 # Usage: explorer_properties.sh SOURCE_DIR WINE_ROOT BIN_DIR SETUP_TEST_EXE OUTPUT_DIR
 # SETUP_TEST_EXE is the setup program test, run once at the end for its clean-up.
 set -u
@@ -34,8 +36,17 @@ echo "hello" >"$work/hello.txt"
 (cd "$work" && echo "a comment from zip" | zip -q -z b_commented.zip hello.txt)
 cp "$work/b_commented.zip" "$samples/"
 rm -rf "$work"
+echo "dropped" >"$samples/c_dropped.txt"
+run reg add 'HKCR\.kub\ShellEx\{00000122-0000-0000-C000-000000000046}' /ve \
+  /d '{B41DB860-64E4-11D2-9906-E49FADC173CA}' /f >/dev/null 2>&1 || fail "cannot add the drop key"
 
-KUB_WINEDEBUG=+loaddll run explorer.exe 'C:\kubsamples' >"$log" 2>&1 &
+# A window left from another run would take the clicks meant for this one.
+if xdotool search --name '^kubsamples$' >/dev/null 2>&1; then
+  fail "a file manager window on kubsamples is already open"
+  exit 1
+fi
+# The stand-in archiver records how it was started.
+KUB_FAKE_ARCHIVER_LOG='C:\kubsamples\archiver.log' KUB_WINEDEBUG=+loaddll run explorer.exe 'C:\kubsamples' >"$log" 2>&1 &
 explorer=$(timeout 20 xdotool search --sync --name '^kubsamples$' | head -1)
 [ -n "$explorer" ] || { fail "the file manager window did not appear"; exit 1; }
 sleep 2
@@ -73,6 +84,29 @@ for name in a_empty.kub b_commented.zip; do
   xdotool key Escape
   sleep 1
 done
+# c_dropped.txt (third row) dragged up onto a_empty.kub (first row).
+xdotool windowfocus "$explorer"
+xdotool mousemove $((x + 420)) $((y + 300)) click 1
+sleep 0.3
+xdotool mousemove $((x + 200)) $((y + 146)) mousedown 1
+for step in 1 2 3 4 5 6 7 8 9 10 11 12; do
+  sleep 0.15
+  xdotool mousemove $((x + 200)) $((y + 146 - step * 3))
+done
+sleep 0.5
+xdotool mouseup 1
+for _ in $(seq 1 20); do [ -s "$samples/archiver.log" ] && break; sleep 0.5; done
+if [ -s "$samples/archiver.log" ]; then
+  started=$(iconv -f UTF-16LE -t UTF-8 "$samples/archiver.log" | tr -d '\r')
+  echo "archiver started by the drop: $(printf '%s' "$started" | tr '\n' '|')"
+  case "$started" in
+    "a "*" -- C:\kubsamples\a_empty.kub C:\kubsamples\c_dropped.txt"$'\n'"C:\kubsamples") ;;
+    *) fail "unexpected add command after the drop" ;;
+  esac
+else
+  fail "the drop did not start the archiver"
+fi
+
 xdotool windowfocus "$explorer"
 xdotool key alt+F4
 sleep 1
