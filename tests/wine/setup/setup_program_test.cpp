@@ -460,6 +460,35 @@ TEST_F(SetupProgramTest, DialogShowsTheChoicesAndKeepsContextItemsWhenCancelled)
     EXPECT_FALSE(registry_key_exists(HKEY_CLASSES_ROOT, L"Korvex"));
 }
 
+void confirm_settings_dialog() {
+    HWND dialog = wait_for_dialog(kDialogTitle);
+    ASSERT_NE(dialog, nullptr) << "the settings dialog did not appear";
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+// A top-level window showing the program group folder, waited for up to `milliseconds`.
+HWND wait_for_group_window(DWORD milliseconds) {
+    for (DWORD waited = 0; waited < milliseconds; waited += 100) {
+        if (HWND window = ::FindWindowW(nullptr, L"Korvex")) return window;
+        ::Sleep(100);
+    }
+    return nullptr;
+}
+
+TEST_F(SetupProgramTest, ConfirmedSetupOpensTheProgramGroupUnlessToldNotTo) {
+    ASSERT_EQ(run(L"/setup /noexplorer", confirm_settings_dialog).exit_code, 0u);
+    EXPECT_EQ(registry_text(HKEY_CLASSES_ROOT, L".kub", nullptr), L"Korvex");
+    EXPECT_EQ(wait_for_group_window(3000), nullptr);
+
+    ASSERT_EQ(run(L"/setup", confirm_settings_dialog).exit_code, 0u);
+    HWND group = wait_for_group_window(15000);
+    EXPECT_NE(group, nullptr) << "the program group was not opened";
+    if (group) {
+        ::PostMessageW(group, WM_CLOSE, 0, 0);
+        for (int i = 0; i < 50 && ::IsWindow(group); ++i) ::Sleep(100);
+    }
+}
+
 void cancel_translated_dialog() {
     HWND dialog = wait_for_dialog(L"Korvex Setup");
     ASSERT_NE(dialog, nullptr) << "no dialog with the translated caption";
