@@ -489,6 +489,41 @@ TEST_F(SetupProgramTest, ConfirmedSetupOpensTheProgramGroupUnlessToldNotTo) {
     }
 }
 
+bool g_restart_message_seen = false;
+
+void confirm_and_answer_restart_message() {
+    confirm_settings_dialog();
+    HWND message = wait_for_dialog(L"Korvex 压缩文件管理器");
+    g_restart_message_seen = message != nullptr;
+    if (message) ::PostMessageW(message, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+TEST_F(SetupProgramTest, ExtensionFileStillInUseAsksForARestart) {
+    // An earlier installation's extension, held open as the shell holds a loaded library.
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE,
+                                L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Korvex.exe", 0,
+                                nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const std::wstring archiver = folder_ + L"Korvex.exe";
+    ::RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(archiver.c_str()),
+                     static_cast<DWORD>((archiver.size() + 1) * sizeof(wchar_t)));
+    ::RegCloseKey(key);
+    const std::wstring old_extension = folder_ + L"kubext64.dll";
+    write_file(old_extension, "MZ");
+    HANDLE held = ::CreateFileW(old_extension.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+    g_restart_message_seen = false;
+    EXPECT_EQ(run(L"/setup /noexplorer", confirm_and_answer_restart_message).exit_code, 0u);
+    EXPECT_TRUE(g_restart_message_seen);
+    // Silent: no message, nothing waits for an answer.
+    EXPECT_EQ(run(L"/setup /S").exit_code, 0u);
+    ::CloseHandle(held);
+    ::DeleteFileW(old_extension.c_str());
+}
+
 void cancel_translated_dialog() {
     HWND dialog = wait_for_dialog(L"Korvex Setup");
     ASSERT_NE(dialog, nullptr) << "no dialog with the translated caption";
