@@ -3,7 +3,6 @@
 // shortcuts and the program folder hold afterwards. The shell's side is checked by creating the
 // extension the way Explorer does, through HKEY_CLASSES_ROOT alone.
 #include <windows.h>
-#include <shellapi.h>
 #include <shlobj.h>
 #include <shobjidl.h>
 
@@ -22,6 +21,7 @@
 namespace {
 
 using kub::wine_host::Apartment;
+using kub::wine_host::delete_tree;
 using kub::wine_host::HdropDataObject;
 
 constexpr wchar_t kDialogTitle[] = L"Korvex 简体中文版安装";
@@ -64,16 +64,6 @@ void write_file(const std::wstring& path, const std::string& bytes) {
     DWORD done = 0;
     ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
     ::CloseHandle(file);
-}
-
-void delete_tree(const std::wstring& path) {
-    if (!exists(path)) return;
-    std::wstring from = path + L'\0';
-    SHFILEOPSTRUCTW operation{};
-    operation.wFunc = FO_DELETE;
-    operation.pFrom = from.c_str();
-    operation.fFlags = FOF_NO_UI;
-    ::SHFileOperationW(&operation);
 }
 
 std::wstring registry_text(HKEY root, const wchar_t* key, const wchar_t* value) {
