@@ -10,7 +10,7 @@ packages=(
   libbz2-dev liblzma-dev zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev
   dpkg-dev make patch file
   # Windows test host
-  wine64 xvfb x11-utils imagemagick locales fonts-wqy-microhei
+  wine64 xvfb x11-utils xdotool imagemagick locales fonts-wqy-microhei
   # fixture makers and listing oracles
   zip unzip 7zip p7zip-full tar gzip bzip2 xz-utils ncompress genisoimage gcab lhasa arj
   sharutils libarchive-tools

@@ -57,3 +57,10 @@ if [ -n "$first_zip" ] && [ -x /usr/lib/wine/wine64 ]; then
   cmake/wine-run.sh "$top/build/windows/wine" build/windows/bin/kubinfo.exe "$windows_path" || true
   cmake/wine-session.sh stop "$top/build/windows/wine" >/dev/null
 fi
+
+# The setup program on a clean Wine system: what "uninstall.exe /setup /S" registers.
+if [ -x /usr/lib/wine/wine64 ] && [ -f build/windows/bin/uninstall.exe ]; then
+  echo
+  echo "== uninstall.exe /setup /S on a clean Wine system (scripts/show-setup.sh)"
+  scripts/show-setup.sh || echo "show-setup failed: $?"
+fi

@@ -112,6 +112,11 @@ RegStatus reg_delete_value(const RegKey& key, std::u16string_view name);
 RegStatus reg_enum_key(const RegKey& key, std::uint32_t index, std::size_t capacity,
                        std::u16string& name);
 
+// The name of the index-th value of the key (the default value's name is empty), with the same
+// capacity rule as reg_enum_key. The order is the system's; callers that compare sort it.
+RegStatus reg_enum_value(const RegKey& key, std::uint32_t index, std::size_t capacity,
+                         std::u16string& name);
+
 // Deletes the key at path below parent, which must have no subkeys. view is 0 or kRegView32.
 RegStatus reg_delete_key(const RegKey& parent, std::u16string_view path, std::uint32_t view);
 
@@ -124,6 +129,10 @@ bool load_registry_file(const std::string& path, std::string& error);
 bool save_registry_file(const std::string& path);
 // Empties every root.
 void clear_registry();
+// Makes an existing key refuse writes as a key the user may only read does: opening it for
+// writing, creating keys below it, deleting it and changing its values are denied
+// (kRegAccessDenied). False when the key does not exist.
+bool set_registry_key_read_only(RegistryRoot root, std::u16string_view path, bool read_only);
 #endif
 
 }  // namespace kub::os

@@ -95,6 +95,7 @@ RegStatus find_key(const RegKey& parent, std::u16string_view path, std::uint32_t
         auto it = node->children.find(part);
         if (it == node->children.end()) {
             if (!create) return kRegNotFound;
+            if (node->read_only) return kRegAccessDenied;
             if (node == from->node && !from->is_root && !(from->access & kRegCreateSubKey))
                 return kRegAccessDenied;
             auto child = std::make_shared<Node>();
@@ -113,6 +114,8 @@ RegStatus open_or_create(const RegKey& parent, std::u16string_view path, std::ui
     std::shared_ptr<Node> node;
     RegStatus status = find_key(parent, path, access, create, node);
     if (status != kRegOk) return status;
+    if (node->read_only && (access & (kRegSetValue | kRegCreateSubKey)) != 0)
+        return kRegAccessDenied;
     const OpenKey* from = open_of(parent);
     key = RegKey::adopt(new OpenKey{std::move(node), access, false, from->root}, true);
     return kRegOk;
@@ -124,6 +127,7 @@ RegStatus usable(const RegKey& key, std::uint32_t right, Node*& node) {
     if (!open) return kRegInvalidParameter;
     if (open->node->deleted) return kRegKeyDeleted;
     if (!open->is_root && (open->access & right) != right) return kRegAccessDenied;
+    if (open->node->read_only && right == kRegSetValue) return kRegAccessDenied;
     node = open->node.get();
     return kRegOk;
 }
@@ -199,11 +203,23 @@ RegStatus reg_enum_key(const RegKey& key, std::uint32_t index, std::size_t capac
     return kRegOk;
 }
 
+RegStatus reg_enum_value(const RegKey& key, std::uint32_t index, std::size_t capacity,
+                         std::u16string& name) {
+    name.clear();
+    Node* node = nullptr;
+    if (RegStatus status = usable(key, kRegQueryValue, node); status != kRegOk) return status;
+    if (index >= node->values.size()) return kRegNoMoreItems;
+    const auto& found = std::next(node->values.begin(), index)->first;
+    if (found.size() >= capacity) return kRegMoreData;
+    name = found;
+    return kRegOk;
+}
+
 RegStatus reg_delete_key(const RegKey& parent, std::u16string_view path, std::uint32_t view) {
     std::shared_ptr<Node> node;
     RegStatus status = find_key(parent, path, view & kRegView32, false, node);
     if (status != kRegOk) return status;
-    if (!node->parent || !node->children.empty()) return kRegAccessDenied;
+    if (!node->parent || !node->children.empty() || node->read_only) return kRegAccessDenied;
     auto& siblings = node->parent->children;
     auto it = std::find_if(siblings.begin(), siblings.end(),
                            [&](const auto& entry) { return entry.second == node; });
@@ -211,6 +227,13 @@ RegStatus reg_delete_key(const RegKey& parent, std::u16string_view path, std::ui
     node->parent = nullptr;
     node->deleted = true;
     return kRegOk;
+}
+
+bool set_registry_key_read_only(RegistryRoot root, std::u16string_view path, bool read_only) {
+    std::shared_ptr<Node> node;
+    if (find_key(RegKey::root(root), path, 0, false, node) != kRegOk) return false;
+    node->read_only = read_only;
+    return true;
 }
 
 void clear_registry() {

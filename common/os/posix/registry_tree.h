@@ -32,6 +32,8 @@ struct Node {
     Node* parent = nullptr;
     // Set when the key is deleted while someone still holds it open.
     bool deleted = false;
+    // Writes denied, as for a key whose security lets the caller only read.
+    bool read_only = false;
 };
 
 inline constexpr RegistryRoot kAllRoots[] = {RegistryRoot::kClassesRoot, RegistryRoot::kCurrentUser,

@@ -109,6 +109,17 @@ RegStatus reg_enum_key(const RegKey& key, std::uint32_t index, std::size_t capac
     return static_cast<RegStatus>(status);
 }
 
+RegStatus reg_enum_value(const RegKey& key, std::uint32_t index, std::size_t capacity,
+                         std::u16string& name) {
+    name.clear();
+    std::u16string buffer(capacity, u'\0');
+    DWORD length = static_cast<DWORD>(capacity);
+    LONG status = ::RegEnumValueW(handle_of(key), index, as_wcstr(buffer.data()), &length, nullptr,
+                                  nullptr, nullptr, nullptr);
+    if (status == ERROR_SUCCESS) name.assign(buffer, 0, length);
+    return static_cast<RegStatus>(status);
+}
+
 RegStatus reg_delete_key(const RegKey& parent, std::u16string_view path, std::uint32_t view) {
     const std::u16string name(path);
     return static_cast<RegStatus>(

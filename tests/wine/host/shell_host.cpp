@@ -53,14 +53,17 @@ ScratchFolder::ScratchFolder(const std::wstring& name) {
     ::CreateDirectoryW(path_.c_str(), nullptr);
 }
 
-ScratchFolder::~ScratchFolder() {
+void delete_tree(const std::wstring& path) {
+    if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) return;
     // SHFileOperation wants a double-terminated list.
-    std::wstring from = path_ + L'\0';
+    std::wstring from = path + L'\0';
     SHFILEOPSTRUCTW operation{};
     operation.wFunc = FO_DELETE;
     operation.pFrom = from.c_str();
     operation.fFlags = FOF_NO_UI;
     ::SHFileOperationW(&operation);
 }
+
+ScratchFolder::~ScratchFolder() { delete_tree(path_); }
 
 }  // namespace kub::wine_host

@@ -49,6 +49,9 @@ ItemList folder_item_list(const std::wstring& path);
 // The item list of a virtual folder without a file-system path ("Computer").
 ItemList computer_item_list();
 
+// Deletes a file or a folder with everything in it, silently; a missing path is left alone.
+void delete_tree(const std::wstring& path);
+
 // A fresh folder under the prefix's temporary folder (removed with its files by the destructor).
 class ScratchFolder {
 public:
