@@ -17,6 +17,8 @@ std::unique_ptr<ArchiveReader> create_format_reader(int index, const ReaderOptio
             return create_kub_reader(options);
         case kZipReaderIndex:
             return create_zip_reader(options);
+        case kSevenZipReaderIndex:
+            return create_sevenzip_reader(options);
         default:
             return nullptr;
     }

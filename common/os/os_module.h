@@ -30,6 +30,14 @@ std::optional<std::u16string> load_module_string(ModuleHandle module, unsigned i
 // True when the module holds a dialog template under this resource name.
 bool module_has_dialog(ModuleHandle module, std::u16string_view name);
 
+// Libraries whose code runs (an outside component's exports are called). Only a full path is
+// accepted: a bare or relative name would let the system search folders, the current one among
+// them, where a planted file could stand in. Null when the path is not full or loading fails.
+ModuleHandle load_code_library(std::u16string_view full_path);
+// The address of an export; null when the library has none of that name.
+void* find_library_export(ModuleHandle module, const char* name);
+void free_code_library(ModuleHandle module);
+
 // Full path of the running executable.
 std::u16string executable_path();
 

@@ -4,14 +4,13 @@
 #include <string>
 #include <string_view>
 
+#include "common/registry/app_paths.h"
+
 namespace kub {
 
 // HKEY_LOCAL_MACHINE "Software\Korvex" "exe64": the installer's record of the executable.
 inline constexpr std::u16string_view kArchiverKey = u"Software\\Korvex";
 inline constexpr std::u16string_view kArchiverValue = u"exe64";
-// HKEY_LOCAL_MACHINE App Paths entry of the executable; its default value is the path.
-inline constexpr std::u16string_view kAppPathsKey =
-    u"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Korvex.exe";
 inline constexpr std::u16string_view kAppPathsDefault = u"korvex.exe";
 
 // The App Paths value, or "korvex.exe" when it is missing.

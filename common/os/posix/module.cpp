@@ -1,3 +1,4 @@
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <climits>
@@ -29,6 +30,20 @@ std::optional<std::u16string> load_module_string(ModuleHandle module, unsigned i
 }
 
 bool module_has_dialog(ModuleHandle, std::u16string_view) { return false; }
+
+ModuleHandle load_code_library(std::u16string_view full_path) {
+    if (full_path.empty() || (full_path[0] != u'/' && full_path[0] != u'\\')) return nullptr;
+    std::string native = posix::to_native_path(full_path);
+    return ::dlopen(native.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
+void* find_library_export(ModuleHandle module, const char* name) {
+    return module ? ::dlsym(module, name) : nullptr;
+}
+
+void free_code_library(ModuleHandle module) {
+    if (module) ::dlclose(module);
+}
 
 std::u16string executable_path() {
     char buffer[PATH_MAX];

@@ -3,6 +3,7 @@
 #include "common/os/os_module.h"
 #include "common/os/win32/wide_cast.h"
 #include "common/files/path_limits.h"
+#include "common/files/path_ops.h"
 
 namespace kub::os {
 
@@ -36,6 +37,22 @@ bool module_has_dialog(ModuleHandle module, std::u16string_view name) {
     std::u16string resource(name);
     return ::FindResourceW(static_cast<HMODULE>(module), as_wcstr(resource.c_str()), RT_DIALOG) !=
            nullptr;
+}
+
+ModuleHandle load_code_library(std::u16string_view full_path) {
+    // "X:\..." or "\\server\share\...": nothing the system would look up along its search path.
+    if (!kub::is_absolute(full_path)) return nullptr;
+    std::u16string name(full_path);
+    return ::LoadLibraryW(as_wcstr(name.c_str()));
+}
+
+void* find_library_export(ModuleHandle module, const char* name) {
+    if (!module) return nullptr;
+    return reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(module), name));
+}
+
+void free_code_library(ModuleHandle module) {
+    if (module) ::FreeLibrary(static_cast<HMODULE>(module));
 }
 
 std::u16string executable_path() {
