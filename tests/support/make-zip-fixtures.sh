@@ -6,6 +6,7 @@
 #   split/          a set made by zip -s (.z01 ... .zip), listed from its .zip.
 # Usage: make-zip-fixtures.sh OUTDIR   (OUTDIR is replaced as a whole when everything succeeded)
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 out=$(realpath -m "${1:?usage: make-zip-fixtures.sh OUTDIR}")
 for tool in zip zipinfo 7zz bsdtar awk head; do
   command -v "$tool" >/dev/null || { echo "make-zip-fixtures: missing tool: $tool (scripts/install-packages.sh installs it)" >&2; exit 1; }
@@ -25,15 +26,7 @@ seq 1 500 > "$src/cn/说明.txt"
 
 expect() {  # ARCHIVE [LISTED]: writes ARCHIVE.expected from the tools' listings of LISTED
   local archive=$1 listed=${2:-$1}
-  7zz l -slt "$listed" | awk -F' = ' '
-    /^----------$/ { body = 1; next }
-    !body { next }
-    /^Path = / { if (path != "") emit(); path = substr($0, 8); size = ""; packed = ""; folder = 0; next }
-    /^Folder = / { folder = ($2 == "+") ? 1 : 0 }
-    /^Size = / { size = $2 }
-    /^Packed Size = / { packed = $2 }
-    function emit() { printf "item\t%s\t%s\t%d\t%s\n", size, packed, folder, path }
-    END { if (path != "") emit() }' > "$archive.expected"
+  "$here/list-with-7zz.sh" "$listed" > "$archive.expected"
   if zipinfo -t "$archive" >/dev/null 2>&1; then
     zipinfo -t "$archive" | awk '{ gsub(",", ""); printf "zipinfo\t%s\t%s\t%s\n", $1, $3, $6 }' >> "$archive.expected"
   fi
