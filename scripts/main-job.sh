@@ -39,6 +39,20 @@ status=0
 build/release/bin/kubinfo "${samples[@]}" || status=$?
 echo "kubinfo exit status: $status (0 all archives, 1 some file not an archive, 2 some unreadable)"
 
+# 7z samples from 7zz, listed through 7-Zip's library as the installer leaves it: "7zxa.dll" (here
+# a link to p7zip's 7z.so) in the folder the archiver's App Paths entry points into.
+echo
+echo "== 7z samples (build/samples/7z) through kubinfo and 7-Zip's library"
+tests/support/make-7z-fixtures.sh "$top/build/samples/7z" >/dev/null
+mkdir -p build/samples/7z-library
+ln -sf /usr/lib/p7zip/7z.so build/samples/7z-library/7zxa.dll
+printf '[HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\korvex.exe]\n@="%s"\n' \
+  "$top/build/samples/7z-library/korvex.exe" > build/samples/7z-library/registry.txt
+status=0
+build/native/bin/kubinfo --registry build/samples/7z-library/registry.txt \
+  build/samples/7z/*.7z build/samples/7z/sfx_stub.exe build/samples/7z/split/set.7z.001 || status=$?
+echo "kubinfo exit status: $status"
+
 # What Explorer's context menu would offer for one archive and for a plain file beside it.
 echo
 echo "== context menu plans (kubinfo --menu)"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every libFuzzer target of the fuzz build briefly: run-fuzzers.sh SECONDS (per target).
-# Seeds are made first: ZIP archives from the independent tools (tests/support/make-zip-fixtures.sh)
-# and KUB archives from our writer (make_kub_samples), each corpus kept in build/fuzz/corpus/NAME.
+# Seeds are made first: ZIP and 7z archives from the independent tools (tests/support/make-zip-fixtures.sh,
+# make-7z-fixtures.sh) and KUB archives from our writer (make_kub_samples), each corpus kept in
+# build/fuzz/corpus/NAME.
 # KUB_FUZZ_BUILD names another fuzz build tree than build/fuzz.
 set -euo pipefail
 seconds=${1:-20}
@@ -11,13 +12,19 @@ bin="$build/bin"
 seeds="$build/seeds"
 [ -d "$bin" ] || { echo "run-fuzzers: no fuzz build (cmake --preset fuzz && cmake --build --preset fuzz)" >&2; exit 1; }
 
-mkdir -p "$seeds/zip" "$seeds/kub"
+mkdir -p "$seeds/zip" "$seeds/kub" "$seeds/7z"
 if [ ! -f "$seeds/zip/.made" ]; then
   "$top/tests/support/make-zip-fixtures.sh" "$seeds/zip-full" >/dev/null
   # Large archives slow every run; the small ones cover the same structures.
   find "$seeds/zip-full" -name '*.z*' -size -300k ! -name '*.expected' -exec cp {} "$seeds/zip/" \;
   rm -rf "$seeds/zip-full"
   touch "$seeds/zip/.made"
+fi
+if [ ! -f "$seeds/7z/.made" ]; then
+  "$top/tests/support/make-7z-fixtures.sh" "$seeds/7z-full" >/dev/null
+  find "$seeds/7z-full" -type f ! -name '*.expected' -size -300k -exec cp {} "$seeds/7z/" \;
+  rm -rf "$seeds/7z-full"
+  touch "$seeds/7z/.made"
 fi
 if [ -x "$bin/make_kub_samples" ] && [ ! -f "$seeds/kub/.made" ]; then
   "$bin/make_kub_samples" "$seeds/kub" >/dev/null && touch "$seeds/kub/.made"
@@ -30,6 +37,7 @@ for target in "$bin"/*_fuzz; do
   case $name in
     zip_*) seed_dirs=("$seeds/zip") ;;
     kub_*) seed_dirs=("$seeds/kub") ;;
+    sevenzip_*) seed_dirs=("$seeds/7z") ;;
     *) seed_dirs=("$seeds/zip" "$seeds/kub") ;;
   esac
   corpus="$build/corpus/$name"
