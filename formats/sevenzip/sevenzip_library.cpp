@@ -294,29 +294,28 @@ void LibraryArchive::clear(PropVariant& value) {
 OpenOutcome LibraryArchive::open(std::unique_ptr<PartSetStream> parts) {
     release();
     password_requested_ = false;
-    if (!parts || !access_.load) return OpenOutcome::kUnusable;
+    if (!parts || !access_.load || !access_.find_export || !access_.unload) return OpenOutcome::kUnusable;
 
-    // The first load serves only to learn the class identifier of the library's default format.
+    // The first load serves only to learn the class identifier of the library's default format;
+    // it is dropped on every way out of here.
     os::ModuleHandle first = access_.load();
     if (!first) return OpenOutcome::kUnusable;
+    auto unload_first = [this](os::ModuleHandle module) { access_.unload(module); };
+    std::unique_ptr<void, decltype(unload_first)> first_load(first, unload_first);
+
     Guid class_id{};
-    {
-        auto handler_property = find<GetHandlerPropertyFunction>(access_, first, kGetHandlerPropertyExport);
-        variant_clear_ = find<VariantClearFunction>(access_, first, kVariantClearExport);
+    auto handler_property = find<GetHandlerPropertyFunction>(access_, first, kGetHandlerPropertyExport);
+    variant_clear_ = find<VariantClearFunction>(access_, first, kVariantClearExport);
 #if defined(_WIN32)
-        if (!variant_clear_) variant_clear_ = system_variant_clear;
+    if (!variant_clear_) variant_clear_ = system_variant_clear;
 #endif
-        // Natively nothing but the library itself can release its strings.
-        bool known = false;
-        if (handler_property && variant_clear_) {
-            PropVariant value;
-            known = handler_property(kHandlerClassId, &value) == kSOk && class_id_from(value, class_id);
-            clear(value);
-        }
-        if (!known) {
-            access_.unload(first);
-            return OpenOutcome::kUnusable;
-        }
+    // Natively nothing but the library itself can release its strings.
+    if (!handler_property || !variant_clear_) return OpenOutcome::kUnusable;
+    {
+        PropVariant value;
+        bool known = handler_property(kHandlerClassId, &value) == kSOk && class_id_from(value, class_id);
+        clear(value);
+        if (!known) return OpenOutcome::kUnusable;
     }
 
     // The second load is kept for the archive object's lifetime.
@@ -325,7 +324,6 @@ OpenOutcome LibraryArchive::open(std::unique_ptr<PartSetStream> parts) {
     void* archive = nullptr;
     if (!create_object || create_object(&class_id, &kIidInArchive, &archive) != kSOk || !archive) {
         if (archive) archive_slots(archive).unknown.release(archive);
-        access_.unload(first);
         release();
         return OpenOutcome::kUnusable;
     }
@@ -334,7 +332,13 @@ OpenOutcome LibraryArchive::open(std::unique_ptr<PartSetStream> parts) {
     auto* stream = new InputStream(std::move(parts));
     stream->primary.slots = &kInStreamSlots;
     stream->size_face.slots = &kStreamGetSizeSlots;
-    auto* callback = new OpenCallback;
+    OpenCallback* callback = nullptr;
+    try {
+        callback = new OpenCallback;
+    } catch (...) {
+        face_release<InputStream>(&stream->primary);
+        throw;
+    }
     callback->primary.slots = &kOpenCallbackSlots;
     callback->volume_face.slots = &kOpenVolumeCallbackSlots;
     callback->password_face.slots = &kGetTextPasswordSlots;
@@ -346,7 +350,6 @@ OpenOutcome LibraryArchive::open(std::unique_ptr<PartSetStream> parts) {
     password_requested_ = callback->password_requested;
     face_release<OpenCallback>(&callback->primary);
     face_release<InputStream>(&stream->primary);
-    access_.unload(first);
 
     std::uint32_t count = 0;
     if (opened != kSOk || archive_slots(archive_).get_number_of_items(archive_, &count) != kSOk) {
