@@ -2,13 +2,19 @@
 # Builds static mingw-w64 libbz2 and liblzma from Debian's source packages into .deps/mingw64.
 # Uses a private apt source list and state folder; the system's apt configuration is untouched.
 # Cached: when both libraries are present it returns at once.
+#   --with-7zxa   also builds 7-Zip's format library from Debian's 7zip source package as a Windows
+#                 DLL, .deps/mingw64/7zxa/7zxa.dll, for the 7z reader's tests under Wine
+#                 (KUB_7ZXA='Z:\...\7zxa.dll'). Optional: it takes many minutes on two cores.
 set -euo pipefail
+with_7zxa=0
+[ "${1:-}" = "--with-7zxa" ] && with_7zxa=1
 top=$(cd "$(dirname "$0")/.." && pwd)
 prefix="$top/.deps/mingw64"
 work="$top/.deps/work"
 host=x86_64-w64-mingw32
 
-if [ -f "$prefix/lib/libbz2.a" ] && [ -f "$prefix/lib/liblzma.a" ]; then
+if [ -f "$prefix/lib/libbz2.a" ] && [ -f "$prefix/lib/liblzma.a" ] &&
+   { [ $with_7zxa = 0 ] || [ -f "$prefix/7zxa/7zxa.dll" ]; }; then
   exit 0
 fi
 
@@ -49,5 +55,17 @@ if [ ! -f "$prefix/lib/liblzma.a" ]; then
     make -s -j"$(nproc)" -C src/liblzma >/dev/null
     make -s -C src/liblzma install >/dev/null
   )
+fi
+if [ $with_7zxa = 1 ] && [ ! -f "$prefix/7zxa/7zxa.dll" ]; then
+  rm -rf 7zip-*/
+  apt-get "${apt_opts[@]}" source -qq 7zip >/dev/null 2>&1
+  dir=$(ls -d 7zip-*/ | head -1)
+  # The whole format library (7z.dll): its default format is 7z, as in the extraction-only build.
+  # Debian's source has no RAR decoders.
+  make -s -j"$(nproc)" -C "$dir/CPP/7zip/Bundles/Format7zF" -f makefile.gcc IS_MINGW=1 IS_X64=1 MSYSTEM=1 \
+    DISABLE_RAR_COMPRESS=1 CC=$host-gcc-posix CXX=$host-g++-posix RC=$host-windres CFLAGS_WARN_WALL= \
+    O="$work/7zxa-obj" >/dev/null
+  mkdir -p "$prefix/7zxa"
+  cp "$work/7zxa-obj/7z.dll" "$prefix/7zxa/7zxa.dll"
 fi
 echo "mingw libraries ready in $prefix"
