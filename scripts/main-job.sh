@@ -49,7 +49,7 @@ ln -sf /usr/lib/p7zip/7z.so build/samples/7z-library/7zxa.dll
 printf '[HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\korvex.exe]\n@="%s"\n' \
   "$top/build/samples/7z-library/korvex.exe" > build/samples/7z-library/registry.txt
 status=0
-build/native/bin/kubinfo --registry build/samples/7z-library/registry.txt \
+build/release/bin/kubinfo --registry build/samples/7z-library/registry.txt \
   build/samples/7z/*.7z build/samples/7z/sfx_stub.exe build/samples/7z/split/set.7z.001 || status=$?
 echo "kubinfo exit status: $status"
 
