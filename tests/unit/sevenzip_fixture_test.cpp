@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -162,6 +164,24 @@ TEST_F(WithRealLibrary, ItemWithoutPathIsNamedAfterTheArchive) {
     ASSERT_EQ(r.items.size(), 1u);
     EXPECT_EQ(r.items[0].Name, u"from_stdin");
     EXPECT_EQ(r.items[0].UnpackedSize, fixture("from_stdin.7z").expected.entries[0].size);
+}
+
+// A 7z archive keeps its item list at the end: cut anywhere, it lists nothing, yet stays a 7z
+// archive as long as its signature is there.
+TEST_F(WithRealLibrary, TruncatedArchivesListNothing) {
+    std::ifstream in(test::filesystem_path(fixture("lzma2_solid.7z").path), std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_GT(bytes.size(), 1000u);
+    constexpr int kCuts = 24;
+    for (int i = 0; i < kCuts; ++i) {
+        std::size_t length = 7 + (bytes.size() - 8) * static_cast<std::size_t>(i) / kCuts;
+        SCOPED_TRACE(length);
+        ASSERT_TRUE(library_folder.write_file(u"cut.7z", std::string_view(bytes).substr(0, length)));
+        Result r = analyse(library_folder / u"cut.7z");
+        ASSERT_EQ(r.code, kAnalyzeArchive);
+        EXPECT_EQ(test::ascii_text(r.summary.FormatName), "7-Zip");
+        EXPECT_EQ(r.summary.ItemCount, 0);
+    }
 }
 
 // A quick analysis recognises the archive without loading the library.
