@@ -25,6 +25,11 @@ using Result = test::RecordedAnalysis;
 
 Result analyse(const std::u16string& path, bool quick = false) { return test::analyse_recording(path, quick); }
 
+std::string read_bytes(const std::u16string& path) {
+    std::ifstream in(test::filesystem_path(path), std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
 class SevenZipFixtureTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -169,8 +174,7 @@ TEST_F(WithRealLibrary, ItemWithoutPathIsNamedAfterTheArchive) {
 // A 7z archive keeps its item list at the end: cut anywhere, it lists nothing, yet stays a 7z
 // archive as long as its signature is there.
 TEST_F(WithRealLibrary, TruncatedArchivesListNothing) {
-    std::ifstream in(test::filesystem_path(fixture("lzma2_solid.7z").path), std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes = read_bytes(fixture("lzma2_solid.7z").path);
     ASSERT_GT(bytes.size(), 1000u);
     constexpr int kCuts = 24;
     for (int i = 0; i < kCuts; ++i) {
@@ -225,6 +229,9 @@ TEST_F(SevenZipFixtureTest, PlantedLibraryInTheCurrentFolderIsIgnored) {
     if (library.empty()) GTEST_SKIP() << "no 7-Zip library here to plant";
     test::InstalledLibrary planted(library_folder, library);  // puts 7zxa.dll there
     ASSERT_TRUE(planted.ok());
+    // The archive beside it: a fixture path without a drive would change with the current folder
+    // under Windows.
+    ASSERT_TRUE(library_folder.write_file(u"archive.7z", read_bytes(fixture("lzma2_solid.7z").path)));
     std::error_code ec;
     std::filesystem::path previous = std::filesystem::current_path(ec);
     std::filesystem::current_path(test::filesystem_path(library_folder.path()), ec);
@@ -235,9 +242,15 @@ TEST_F(SevenZipFixtureTest, PlantedLibraryInTheCurrentFolderIsIgnored) {
         if (value == u"korvex.exe") {
             EXPECT_EQ(sevenzip::find_installed_library(), u"");
         }
-        Result r = analyse(fixture("lzma2_solid.7z").path);
+        Result r = analyse(library_folder / u"archive.7z");
         EXPECT_EQ(r.code, kAnalyzeArchive);
         EXPECT_EQ(r.summary.ItemCount, 0);
+    }
+    // The same library by its full path is loaded: the refusals above were for the path alone.
+    {
+        test::AppPathsValue app_path(library_folder / u"korvex.exe");
+        EXPECT_EQ(analyse(library_folder / u"archive.7z").summary.ItemCount,
+                  static_cast<std::int32_t>(fixture("lzma2_solid.7z").expected.entries.size()));
     }
     std::filesystem::current_path(previous, ec);
 }
