@@ -21,6 +21,8 @@ fi
 mkdir -p "$prefix/lib" "$prefix/include" "$work/apt/lists/partial" "$work/apt/cache/archives/partial" "$work/src"
 codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
 echo "deb-src http://deb.debian.org/debian $codename main" >"$work/apt/sources.list"
+# The format library is built from the version the security suite carries (the one installed).
+[ $with_7zxa = 1 ] && echo "deb-src http://deb.debian.org/debian-security $codename-security main" >>"$work/apt/sources.list"
 apt_opts=(-o "Dir::Etc::SourceList=$work/apt/sources.list" -o "Dir::Etc::SourceParts=/dev/null"
           -o "Dir::State::Lists=$work/apt/lists" -o "Dir::Cache=$work/apt/cache"
           -o "Debug::NoLocking=1" -o "APT::Sandbox::User=root")
