@@ -17,6 +17,10 @@ std::unique_ptr<ArchiveReader> create_format_reader(int index, const ReaderOptio
             return create_kub_reader(options);
         case kZipReaderIndex:
             return create_zip_reader(options);
+        case kGzipReaderIndex:
+            return create_gzip_reader(options);
+        case kTarReaderIndex:
+            return create_tar_reader(options);
         default:
             return nullptr;
     }
