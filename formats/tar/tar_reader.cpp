@@ -278,6 +278,8 @@ int TarReader::ReadOneHeader(ItemHeader& item, bool nested, bool& extended) {
         data[static_cast<std::size_t>(read)] = 0;
         std::u16string long_text;
         ansi_to_wide(reinterpret_cast<const char*>(data.data()), long_text, kItemNameCapacity);
+        // A long directory name ends in "/" as a short one does; it goes the same way.
+        if (!long_text.empty() && long_text.back() == u'/') long_text.pop_back();
         std::replace(long_text.begin(), long_text.end(), u'/', u'\\');
         NestingLevel level;
         if (g_long_name_nesting < kLongNameNestingLimit) {

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "common/text/encoding.h"
+#include "tests/support/tool_fixture_folder.h"
 
 namespace kub::test {
 
@@ -18,12 +19,6 @@ std::u16string from_utf8(const std::string& text) {
     std::u16string out;
     utf8_to_wide(text, out);
     return out;
-}
-
-fs::path folder_path(const std::string& test_data_dir) {
-    if (const char* set = std::getenv("KUB_ZIP_FIXTURES")) return fs::path(set);
-    // Resolved by text: the data folder itself need not exist.
-    return (fs::path(test_data_dir) / ".." / ".." / "build" / "fixtures" / "zip").lexically_normal();
 }
 
 ExpectedListing read_listing(const fs::path& file) {
@@ -58,24 +53,9 @@ ExpectedListing read_listing(const fs::path& file) {
 }  // namespace
 
 std::u16string zip_fixture_folder(const std::string& test_data_dir, std::string& error) {
-    fs::path folder = folder_path(test_data_dir);
-    std::error_code ec;
-    if (!fs::exists(folder / "zip_deflate.zip.expected", ec)) {
-#if defined(_WIN32)
-        error = "no ZIP fixtures in " + folder.string() + ": run the native tests first (they make them)";
-        return {};
-#else
-        fs::path script = (fs::path(test_data_dir) / ".." / "support" / "make-zip-fixtures.sh").lexically_normal();
-        std::string command = "\"" + script.string() + "\" \"" + folder.string() + "\" >/dev/null";
-        if (std::system(command.c_str()) != 0) {
-            error = "tests/support/make-zip-fixtures.sh failed (are zip, 7zz and bsdtar installed?)";
-            return {};
-        }
-#endif
-    }
-    std::u16string path = folder.lexically_normal().u16string();
-    if (!path.empty() && path.back() != u'/' && path.back() != u'\\') path += u'/';
-    return path;
+    static constexpr ToolFixtureSpec kSpec{"zip", "KUB_ZIP_FIXTURES", "make-zip-fixtures.sh",
+                                           "zip_deflate.zip.expected"};
+    return tool_fixture_folder(test_data_dir, kSpec, error);
 }
 
 std::vector<ZipFixture> zip_fixtures(const std::u16string& folder) {
