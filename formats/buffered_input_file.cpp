@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "formats/read_progress.h"
+
 namespace kub {
 
 bool BufferedInputFile::Open(std::u16string_view name, unsigned flags) {
@@ -16,6 +18,7 @@ bool BufferedInputFile::Refill() {
     std::int64_t got = DiskFile::Read(buffer_.data(), buffer_.size());
     if (got <= 0) return false;
     fill_ = static_cast<std::size_t>(got);
+    note_archive_bytes_read(fill_);
     return true;
 }
 
@@ -30,6 +33,7 @@ std::int64_t BufferedInputFile::Read(void* buffer, std::size_t size) {
     if (rest >= kBufferSize) {
         std::int64_t got = DiskFile::Read(out + first, rest);
         if (got < 0) return first != 0 ? static_cast<std::int64_t>(first) : -1;
+        note_archive_bytes_read(static_cast<std::size_t>(got));
         return static_cast<std::int64_t>(first) + got;
     }
     if (!Refill()) return static_cast<std::int64_t>(first);

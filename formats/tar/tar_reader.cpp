@@ -9,6 +9,7 @@
 #include "common/text/encoding.h"
 #include "common/time/common_time.h"
 #include "formats/format_registry.h"
+#include "formats/read_progress.h"
 #include "formats/tar/tar_header.h"
 #include "formats/tar/tar_layout.h"
 
@@ -180,6 +181,7 @@ std::int64_t TarReader::ReadSource(std::span<std::uint8_t> buffer) {
             }
         }
         window_.resize(got);
+        note_archive_bytes_read(got);
         window_start_ = read_at_;
         end = window_start_ + got;
     }
