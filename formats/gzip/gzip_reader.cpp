@@ -22,8 +22,6 @@ namespace {
 
 // Consumed output is kept until this much has piled up, so small reads do not move memory.
 constexpr std::size_t kCompactThreshold = 0x20000;
-// Pieces in which SkipTo and CloseStream read.
-constexpr std::size_t kPieceSize = 8192;
 
 constexpr const char16_t* kHostNames[15] = {
     u"MS-DOS", u"Amiga", u"VAX/VMS", u"UNIX", u"Atari", u"OS/2", u"Macintosh", u"",
@@ -194,6 +192,14 @@ std::span<const std::uint8_t> GzipReader::Take() { return file_->TakeBuffered();
 void GzipReader::Write(std::span<const std::uint8_t> bytes) {
     crc_ = crc32_update(crc_, bytes.data(), bytes.size());
     if (!collect_) return;
+    if (discard_ != 0) {
+        // Skipped data is counted as delivered without being kept.
+        std::size_t dropped = static_cast<std::size_t>(std::min<std::uint64_t>(discard_, bytes.size()));
+        discard_ -= dropped;
+        delivered_ += dropped;
+        bytes = bytes.subspan(dropped);
+        if (bytes.empty()) return;
+    }
     std::size_t fill = output_.size();
     if (bytes.size() > output_.capacity() - fill) {
         try {
@@ -264,7 +270,10 @@ std::size_t GzipReader::Deliver(std::uint8_t* out, std::size_t count) {
     std::size_t n = std::min(count, output_.size() - read_offset_);
     if (out != nullptr && n != 0) std::memcpy(out, output_.data() + read_offset_, n);
     read_offset_ += n;
-    if (read_offset_ > kCompactThreshold) {
+    if (read_offset_ == output_.size()) {
+        output_.clear();
+        read_offset_ = 0;
+    } else if (read_offset_ > kCompactThreshold) {
         output_.erase(output_.begin(), output_.begin() + static_cast<std::ptrdiff_t>(read_offset_));
         read_offset_ = 0;
     }
@@ -279,23 +288,35 @@ std::size_t GzipReader::ReadStream(std::span<std::uint8_t> buffer, bool& error) 
     return Deliver(buffer.data(), buffer.size());
 }
 
+bool GzipReader::DiscardUpTo(std::uint64_t position) {
+    while (delivered_ < position) {
+        std::uint64_t before = delivered_;
+        std::size_t waiting = output_.size() - read_offset_;
+        if (waiting != 0) {
+            Deliver(nullptr, static_cast<std::size_t>(std::min<std::uint64_t>(position - delivered_, waiting)));
+            continue;
+        }
+        // What is decoded from here up to the position is dropped as it comes, never stored.
+        discard_ = position - delivered_;
+        Produce(1);
+        discard_ = 0;
+        if (delivered_ == before && output_.size() == read_offset_) return false;
+    }
+    return true;
+}
+
 std::int64_t GzipReader::SkipTo(std::uint64_t position) {
     if (position < delivered_) return kSkipToFailed;
     if (!collect_ || !inflater_) return position == delivered_ ? static_cast<std::int64_t>(delivered_) : kSkipToDataEnded;
-    while (delivered_ < position) {
-        std::size_t piece = static_cast<std::size_t>(std::min<std::uint64_t>(position - delivered_, kPieceSize));
-        Produce(piece);
-        if (Deliver(nullptr, piece) == 0) return kSkipToDataEnded;
-    }
+    if (!DiscardUpTo(position)) return kSkipToDataEnded;
     return static_cast<std::int64_t>(delivered_);
 }
 
 void GzipReader::CloseStream() {
-    if (output_.capacity() != 0 && inflater_) {
-        while (!stream_ended_ && !input_ended_) {
-            Produce(kPieceSize);
-            if (Deliver(nullptr, kPieceSize) == 0) break;
-        }
+    // Only when something was decoded: the rest is decoded (and its checksums checked) unless
+    // the data or the input has ended.
+    if (inflater_ && (output_.capacity() != 0 || delivered_ != 0) && !stream_ended_ && !input_ended_) {
+        DiscardUpTo(UINT64_MAX);
     }
     std::vector<std::uint8_t>().swap(output_);
     read_offset_ = 0;

@@ -57,6 +57,9 @@ private:
     void EndMember();
     // Moves up to `count` waiting bytes to `out` (or drops them when `out` is null).
     std::size_t Deliver(std::uint8_t* out, std::size_t count);
+    // Moves forward to a decompressed position, dropping the data; false when the data ended
+    // (or a block failed) first.
+    bool DiscardUpTo(std::uint64_t position);
     void NoteInputEnd();
 
     std::u16string archive_name_;
@@ -71,6 +74,7 @@ private:
     std::vector<std::uint8_t> output_;
     std::size_t read_offset_ = 0;
     std::uint64_t delivered_ = 0;
+    std::uint64_t discard_ = 0;  // decoded bytes still to drop for a skip
     bool collect_ = false;
     bool stream_ended_ = false;
     bool input_ended_ = false;
