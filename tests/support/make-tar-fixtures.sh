@@ -6,25 +6,12 @@
 #                   gzip files: "gzip<TAB>uncompressed<TAB>compressed<TAB>name" from gzip -lvN.
 # Usage: make-tar-fixtures.sh OUTDIR   (OUTDIR is replaced as a whole when everything succeeded)
 set -euo pipefail
-out=$(realpath -m "${1:?usage: make-tar-fixtures.sh OUTDIR}")
-for tool in tar bsdtar gzip awk head truncate; do
-  command -v "$tool" >/dev/null || { echo "make-tar-fixtures: missing tool: $tool (scripts/install-packages.sh installs it)" >&2; exit 1; }
-done
+. "$(dirname "$0")/fixture-common.sh"
+fixture_begin make-tar-fixtures "${1:?usage: make-tar-fixtures.sh OUTDIR}" tar bsdtar gzip awk head truncate
 export LC_ALL=C.UTF-8 TZ=UTC
-
-mkdir -p "$(dirname "${out%/}")"
-work=$(mktemp -d "${out%/}.tmp.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-src="$work/src"
-mkdir -p "$src/tree/sub/deeper" "$src/tree/empty dir" "$src/cn/中文目录"
-printf 'hello\n' > "$src/tree/a.txt"
-seq 1 20000 > "$src/tree/sub/numbers.txt"
-head -c 70000 /dev/urandom > "$src/tree/sub/deeper/random.bin"
-: > "$src/tree/zero-length"
+fixture_tree
 ln -s a.txt "$src/tree/link-to-a"
 ln "$src/tree/a.txt" "$src/tree/hard-a"
-printf '你好，世界\n' > "$src/cn/中文目录/文件.txt"
-seq 1 500 > "$src/cn/说明.txt"
 # Longer than the 100-byte name field (GNU: ././@LongLink; ustar: prefix; pax: extended header).
 long="$src/long/$(printf 'd%.0s' {1..60})/$(printf 'e%.0s' {1..70})"
 mkdir -p "$long"
@@ -80,7 +67,5 @@ for archive in "$work"/*.gz; do
   case $archive in *.tar.gz) continue ;; esac
   gzip -lvN "$archive" | awk 'NR == 2 { name = $9; sub(/.*\//, "", name); printf "gzip\t%s\t%s\t%s\n", $7, $6, name }' > "$archive.gzip-expected"
 done
-rm -rf "$out"
-mv "$work" "$out"
-trap - EXIT
+fixture_finish
 echo "tar fixtures in $out"
