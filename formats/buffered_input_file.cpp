@@ -48,13 +48,6 @@ int BufferedInputFile::ReadByteSlow() {
     return buffer_[offset_++];
 }
 
-std::span<const std::uint8_t> BufferedInputFile::TakeBuffered() {
-    if (offset_ == fill_ && !Refill()) return {};
-    std::span<const std::uint8_t> taken(buffer_.data() + offset_, fill_ - offset_);
-    offset_ = fill_;
-    return taken;
-}
-
 std::int64_t BufferedInputFile::Tell() {
     std::int64_t position = DiskFile::Tell();
     if (position < 0) return position;

@@ -8,7 +8,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <string_view>
 
 #include "common/files/disk_file.h"
@@ -32,11 +31,6 @@ public:
         if (offset_ < fill_) return buffer_[offset_++];
         return ReadByteSlow();
     }
-
-    // The buffered bytes, refilling an empty buffer first, all counted as read: the caller's
-    // position moves past them. Empty at the end of the file or on a failure. The span stays
-    // valid until the next call on this object.
-    std::span<const std::uint8_t> TakeBuffered();
 
 private:
     int ReadByteSlow();

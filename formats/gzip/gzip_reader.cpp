@@ -22,6 +22,8 @@ namespace {
 
 // Consumed output is kept until this much has piled up, so small reads do not move memory.
 constexpr std::size_t kCompactThreshold = 0x20000;
+// Compressed input is read in pieces of this size while a stream is decoded.
+constexpr std::size_t kInputChunk = 128 * 1024;
 
 constexpr const char16_t* kHostNames[15] = {
     u"MS-DOS", u"Amiga", u"VAX/VMS", u"UNIX", u"Atari", u"OS/2", u"Macintosh", u"",
@@ -75,6 +77,7 @@ bool GzipReader::Open(std::u16string& path, std::span<const std::uint8_t> head,
 void GzipReader::Close(ArchiveSummary& summary) {
     summary.FormatName = u"GZIP";
     inflater_.reset();
+    std::vector<std::uint8_t>().swap(input_);
     std::vector<std::uint8_t>().swap(output_);
     collect_ = false;
     file_.reset();
@@ -187,7 +190,14 @@ bool GzipReader::OpenStream(std::u16string_view path) {
     return true;
 }
 
-std::span<const std::uint8_t> GzipReader::Take() { return file_->TakeBuffered(); }
+std::span<const std::uint8_t> GzipReader::Take() {
+    // Whole input chunks go straight from the file into memory of our own (the buffered file
+    // serves what it holds first); fewer, larger reads than its buffer would make.
+    if (input_.empty()) input_.resize(kInputChunk);
+    std::int64_t got = file_->Read(input_.data(), input_.size());
+    if (got <= 0) return {};
+    return std::span<const std::uint8_t>(input_.data(), static_cast<std::size_t>(got));
+}
 
 void GzipReader::Write(std::span<const std::uint8_t> bytes) {
     crc_ = crc32_update(crc_, bytes.data(), bytes.size());

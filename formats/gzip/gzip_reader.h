@@ -3,7 +3,7 @@
 // the last member's trailer; it is never decompressed for that. Under the tar reader it delivers
 // the decompressed data of all its members as one forward-only stream.
 //
-// Stream state: the inflater decodes from `file_` (taking its buffered bytes whole) into its
+// Stream state: the inflater decodes from `file_` (read in large pieces into `input_`) into its
 // window and hands what it decoded to this reader, which checksums it and, in collect mode,
 // appends it to `output_`. `output_[read_offset_, size)` is decoded and not yet delivered;
 // `delivered_` counts what was delivered since OpenStream. Decoding goes on only while fewer
@@ -70,6 +70,7 @@ private:
     gzip::FixedHeader header_;
 
     std::unique_ptr<Inflater> inflater_;
+    std::vector<std::uint8_t> input_;  // the compressed piece the inflater works on
     std::uint32_t crc_ = 0xFFFFFFFFu;
     std::vector<std::uint8_t> output_;
     std::size_t read_offset_ = 0;

@@ -73,9 +73,6 @@ public:
     // afresh: empty window and bit buffer, no final block seen.
     std::uint64_t FinishMember();
 
-    // Output bytes decoded in this member so far.
-    std::uint64_t member_output() const { return member_output_; }
-
 private:
     enum class State { kHeader, kStored, kHuffman };
 
@@ -95,7 +92,6 @@ private:
     std::uint32_t DecodeSymbol(const std::uint32_t* table, unsigned root);
 
     void MakeRoom(std::size_t n);
-    std::uint64_t Flushed() const { return sink_total_; }
 
     InflateSource& source_;
     InflateSink& sink_;
@@ -111,7 +107,6 @@ private:
     std::size_t out_ = 0;
     std::size_t flushed_ = 0;
     std::uint64_t sink_total_ = 0;
-    std::uint64_t member_output_ = 0;
 
     State state_ = State::kHeader;
     bool final_block_ = false;

@@ -104,7 +104,6 @@ bool TarReader::Open(std::u16string& path, std::span<const std::uint8_t> head, s
         }
         position_ = 0;
         read_at_ = 0;
-        sparse_ = false;
         start_offset = 0;
         return true;
     } catch (const KUB_EXIT&) {
@@ -270,7 +269,6 @@ int TarReader::ReadOneHeader(ItemHeader& item, bool nested, bool& extended) {
     if (next <= old_position) return kItemDamagedSource;
     position_ = next;
     extended = type == kTypePaxExtended || type == kTypePaxGlobal;
-    sparse_ = type == kTypeGnuSparse;
 
     if (long_name) {
         std::array<std::uint8_t, kMaxLongNameBytes + 1> data{};

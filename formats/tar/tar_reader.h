@@ -53,7 +53,6 @@ private:
     std::vector<std::uint8_t> window_;
     std::uint64_t window_start_ = 0;
     std::uint64_t read_at_ = 0;
-    bool sparse_ = false;
 };
 
 }  // namespace kub
