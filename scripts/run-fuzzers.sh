@@ -45,7 +45,7 @@ for target in "$bin"/*_fuzz; do
     kub_*) seed_dirs=("$seeds/kub") ;;
     tar_* | gzip_*) seed_dirs=("$seeds/tar") ;;
     inflate_*) seed_dirs=("$seeds/inflate") ;;
-    *) seed_dirs=("$seeds/zip" "$seeds/kub") ;;
+    *) seed_dirs=("$seeds/zip" "$seeds/kub" "$seeds/tar") ;;
   esac
   corpus="$build/corpus/$name"
   mkdir -p "$corpus"
