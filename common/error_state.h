@@ -30,6 +30,8 @@ enum MessageId : int {
     kMsgSeekError = 11,
     kMsgDataErrorIn = 23,
     kMsgFatal = 31,
+    kMsgUnexpectedEnd = 55,
+    kMsgUnsupportedFeature = 60,
     kMsgFileSizeLimit = 71,
 };
 

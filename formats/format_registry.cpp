@@ -19,6 +19,10 @@ std::unique_ptr<ArchiveReader> create_format_reader(int index, const ReaderOptio
             return create_zip_reader(options);
         case kSevenZipReaderIndex:
             return create_sevenzip_reader(options);
+        case kGzipReaderIndex:
+            return create_gzip_reader(options);
+        case kTarReaderIndex:
+            return create_tar_reader(options);
         default:
             return nullptr;
     }

@@ -14,6 +14,8 @@ packages=(
   # fixture makers and listing oracles
   zip unzip 7zip p7zip-full tar gzip bzip2 xz-utils ncompress genisoimage gcab lhasa arj
   sharutils libarchive-tools
+  # benchmark peer (bench/tar_analysis_bench)
+  libdeflate-tools
 )
 
 missing=()

@@ -23,18 +23,22 @@ for f in build/windows/bin/Kubext.dll build/windows/bin/uninstall.exe build/wind
   fi
 done
 
-# Sample archives: ZIP from the independent tools (zip, 7zz, bsdtar), KUB from our own writer;
-# kubinfo shows for each what the information page will show.
+# Sample archives: ZIP from the independent tools (zip, 7zz, bsdtar), tar and gzip from GNU tar,
+# bsdtar and gzip, KUB from our own writer; kubinfo shows for each what the information page
+# will show.
 echo
 echo "== sample archives (build/samples) through kubinfo"
 rm -rf build/samples
 tests/support/make-zip-fixtures.sh "$top/build/samples/zip" >/dev/null
+tests/support/make-tar-fixtures.sh "$top/build/samples/tar" >/dev/null
 if [ -x build/release/bin/make_kub_samples ]; then
   mkdir -p build/samples/kub
   build/release/bin/make_kub_samples "$top/build/samples/kub" >/dev/null
 fi
 shopt -s nullglob
-samples=(build/samples/zip/*.zip build/samples/zip/split/set.z01 build/samples/kub/*)
+samples=(build/samples/zip/*.zip build/samples/zip/split/set.z01 build/samples/kub/*
+         build/samples/tar/gnu.tar build/samples/tar/pax.tar build/samples/tar/gnu.tar.gz
+         build/samples/tar/ustar.tgz build/samples/tar/named.gz build/samples/tar/two_members.gz)
 status=0
 build/release/bin/kubinfo "${samples[@]}" || status=$?
 echo "kubinfo exit status: $status (0 all archives, 1 some file not an archive, 2 some unreadable)"
@@ -68,7 +72,8 @@ if [ -n "$first_zip" ] && [ -x /usr/lib/wine/wine64 ]; then
   echo "== kubinfo.exe under Wine (code page 936)"
   cmake/wine-session.sh start "$top/build/windows/wine" >/dev/null
   windows_path="Z:$(realpath "$first_zip" | tr / '\\')"
-  cmake/wine-run.sh "$top/build/windows/wine" build/windows/bin/kubinfo.exe "$windows_path" || true
+  windows_tgz="Z:$(realpath build/samples/tar/gnu.tar.gz | tr / '\\')"
+  cmake/wine-run.sh "$top/build/windows/wine" build/windows/bin/kubinfo.exe "$windows_path" "$windows_tgz" || true
   cmake/wine-session.sh stop "$top/build/windows/wine" >/dev/null
 fi
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs every libFuzzer target of the fuzz build briefly: run-fuzzers.sh SECONDS (per target).
-# Seeds are made first: ZIP and 7z archives from the independent tools (tests/support/make-zip-fixtures.sh,
-# make-7z-fixtures.sh) and KUB archives from our writer (make_kub_samples), each corpus kept in
-# build/fuzz/corpus/NAME.
+# Seeds are made first: ZIP, 7z, tar and gzip files from the independent tools
+# (tests/support/make-zip-fixtures.sh, make-7z-fixtures.sh, make-tar-fixtures.sh) and KUB archives
+# from our writer (make_kub_samples), each corpus kept in build/fuzz/corpus/NAME.
 # KUB_FUZZ_BUILD names another fuzz build tree than build/fuzz.
 set -euo pipefail
 seconds=${1:-20}
@@ -26,6 +26,18 @@ if [ ! -f "$seeds/7z/.made" ]; then
   rm -rf "$seeds/7z-full"
   touch "$seeds/7z/.made"
 fi
+mkdir -p "$seeds/tar" "$seeds/inflate"
+if [ ! -f "$seeds/tar/.made" ]; then
+  "$top/tests/support/make-tar-fixtures.sh" "$seeds/tar-full" >/dev/null
+  find "$seeds/tar-full" -type f ! -name '*expected' -size -300k -exec cp {} "$seeds/tar/" \;
+  # Raw DEFLATE for the inflate target: gzip files without a stored name, from the OS byte on
+  # (the target takes its first byte as the way to cut the input into pieces).
+  for f in "$seeds/tar-full"/no_name.gz "$seeds/tar-full"/level*.gz "$seeds/tar-full"/*.tar.gz; do
+    tail -c +10 "$f" > "$seeds/inflate/$(basename "$f").deflate"
+  done
+  rm -rf "$seeds/tar-full"
+  touch "$seeds/tar/.made"
+fi
 if [ -x "$bin/make_kub_samples" ] && [ ! -f "$seeds/kub/.made" ]; then
   "$bin/make_kub_samples" "$seeds/kub" >/dev/null && touch "$seeds/kub/.made"
 fi
@@ -38,7 +50,9 @@ for target in "$bin"/*_fuzz; do
     zip_*) seed_dirs=("$seeds/zip") ;;
     kub_*) seed_dirs=("$seeds/kub") ;;
     sevenzip_*) seed_dirs=("$seeds/7z") ;;
-    *) seed_dirs=("$seeds/zip" "$seeds/kub") ;;
+    tar_* | gzip_*) seed_dirs=("$seeds/tar") ;;
+    inflate_*) seed_dirs=("$seeds/inflate") ;;
+    *) seed_dirs=("$seeds/zip" "$seeds/kub" "$seeds/tar") ;;
   esac
   corpus="$build/corpus/$name"
   mkdir -p "$corpus"

@@ -7,22 +7,9 @@
 # Usage: make-zip-fixtures.sh OUTDIR   (OUTDIR is replaced as a whole when everything succeeded)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-out=$(realpath -m "${1:?usage: make-zip-fixtures.sh OUTDIR}")
-for tool in zip zipinfo 7zz bsdtar awk head; do
-  command -v "$tool" >/dev/null || { echo "make-zip-fixtures: missing tool: $tool (scripts/install-packages.sh installs it)" >&2; exit 1; }
-done
-
-mkdir -p "$(dirname "${out%/}")"
-work=$(mktemp -d "${out%/}.tmp.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-src="$work/src"
-mkdir -p "$src/tree/sub/deeper" "$src/tree/empty dir" "$src/cn/中文目录"
-printf 'hello\n' > "$src/tree/a.txt"
-seq 1 20000 > "$src/tree/sub/numbers.txt"
-head -c 70000 /dev/urandom > "$src/tree/sub/deeper/random.bin"
-: > "$src/tree/zero-length"
-printf '你好，世界\n' > "$src/cn/中文目录/文件.txt"
-seq 1 500 > "$src/cn/说明.txt"
+. "$(dirname "$0")/fixture-common.sh"
+fixture_begin make-zip-fixtures "${1:?usage: make-zip-fixtures.sh OUTDIR}" zip zipinfo 7zz bsdtar awk head
+fixture_tree
 
 expect() {  # ARCHIVE [LISTED]: writes ARCHIVE.expected from the tools' listings of LISTED
   local archive=$1 listed=${2:-$1}
@@ -76,7 +63,5 @@ for archive in "$work"/*.zip "$work/split/set.zip"; do
     *) expect "$archive" ;;
   esac
 done
-rm -rf "$out"
-mv "$work" "$out"
-trap - EXIT
+fixture_finish
 echo "zip fixtures in $out"

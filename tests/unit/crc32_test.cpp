@@ -1,4 +1,5 @@
 #include "common/checksum/crc32.h"
+#include "common/checksum/crc32_clmul.h"
 
 #include <gtest/gtest.h>
 
@@ -90,6 +91,25 @@ TEST(Crc32, PiecewiseUpdatesEqualOnePass) {
             crc = crc32_update(crc, bytes.data() + at, std::min(piece, bytes.size() - at));
         EXPECT_EQ(crc, whole) << "pieces of " << piece;
     }
+}
+
+// The table path and the carry-less path (where the processor has it) each match the reference
+// over lengths that cross every threshold of both.
+TEST(Crc32, BothPathsMatchTheOneTableMethod) {
+    std::vector<std::uint8_t> bytes(300008);
+    std::mt19937 random(7);
+    for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
+    for (bool clmul : {false, true}) {
+        crc32_allow_clmul(clmul);
+        for (std::size_t length : {63u, 64u, 65u, 79u, 80u, 127u, 128u, 129u, 2047u, 70001u, 262144u, 299999u}) {
+            for (std::size_t offset : {0u, 1u, 5u}) {
+                std::uint32_t expected = one_table_update(0xFFFFFFFFu, bytes.data() + offset, length);
+                EXPECT_EQ(crc32_update(0xFFFFFFFFu, bytes.data() + offset, length), expected)
+                    << (clmul ? "carry-less" : "tables") << " length " << length << " offset " << offset;
+            }
+        }
+    }
+    crc32_allow_clmul(true);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 //   --menu          the files are one selection: the context menu it gets and each command's
 //                   archiver start (parameters, working folder)
 //   --drop-folder D with --menu: the menu of a right-drag onto folder D
+// A long analysis shows its progress on standard error when that is a terminal.
 // Exit status: 0 when every file is an archive, 1 when some file is not one, 2 when some file
 // could not be read or analysed.
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include "common/os/os.h"
 #include "formats/archive_analysis.h"
 #include "tools/kubinfo/menu_report.h"
+#include "tools/kubinfo/progress_line.h"
 #include "tools/kubinfo/report_writer.h"
 
 namespace {
@@ -98,17 +100,20 @@ int main(int argc, char** argv) {
         report.path = file;
         write(json ? kub::tool::json_head(report) : kub::tool::page_head(report));
         kub::ArchiveAnalysis analysis;
+        // Items written as they come would run into the progress line on the same terminal.
+        kub::tool::ProgressLine progress(file, json || items);
         bool first_item = true;
-        if (json) {
-            analysis.set_item_observer([&](const kub::ItemHeader& item) {
+        analysis.set_item_observer([&](const kub::ItemHeader& item) {
+            progress.CountItem();
+            if (json) {
                 write(kub::tool::json_item(item, first_item));
                 first_item = false;
-            });
-        } else if (items) {
-            analysis.set_item_observer(
-                [&](const kub::ItemHeader& item) { write(kub::tool::page_item(item)); });
-        }
+            } else if (items) {
+                write(kub::tool::page_item(item));
+            }
+        });
         report.result = analysis.Analyze(file, quick, 0);
+        progress.Finish();
         if (report.result == kub::kAnalyzeArchive) report.summary = analysis.summary();
         write(json ? kub::tool::json_tail(report) : kub::tool::page_tail(report));
         status = std::max(status, exit_status(report.result));
