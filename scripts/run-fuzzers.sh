@@ -32,6 +32,16 @@ if [ ! -f "$seeds/tar/.made" ]; then
   rm -rf "$seeds/tar-full"
   touch "$seeds/tar/.made"
 fi
+# Cabinet, LZH, uuencoded and ARJ files from their tools, small ones only.
+for kind in cab; do
+  mkdir -p "$seeds/$kind"
+  if [ ! -f "$seeds/$kind/.made" ]; then
+    "$top/tests/support/make-$kind-fixtures.sh" "$seeds/$kind-full" >/dev/null
+    find "$seeds/$kind-full" -type f ! -name '*.expected' -size -300k -exec cp {} "$seeds/$kind/" \;
+    rm -rf "$seeds/$kind-full"
+    touch "$seeds/$kind/.made"
+  fi
+done
 if [ -x "$bin/make_kub_samples" ] && [ ! -f "$seeds/kub/.made" ]; then
   "$bin/make_kub_samples" "$seeds/kub" >/dev/null && touch "$seeds/kub/.made"
 fi
@@ -45,6 +55,7 @@ for target in "$bin"/*_fuzz; do
     kub_*) seed_dirs=("$seeds/kub") ;;
     tar_* | gzip_*) seed_dirs=("$seeds/tar") ;;
     inflate_*) seed_dirs=("$seeds/inflate") ;;
+    cab_*) seed_dirs=("$seeds/cab") ;;
     *) seed_dirs=("$seeds/zip" "$seeds/kub" "$seeds/tar") ;;
   esac
   corpus="$build/corpus/$name"
