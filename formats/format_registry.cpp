@@ -21,6 +21,8 @@ std::unique_ptr<ArchiveReader> create_format_reader(int index, const ReaderOptio
             return create_gzip_reader(options);
         case kTarReaderIndex:
             return create_tar_reader(options);
+        case kLzhReaderIndex:
+            return create_lzh_reader(options);
         case kCabReaderIndex:
             return create_cab_reader(options);
         default:

@@ -42,6 +42,7 @@ std::unique_ptr<ArchiveReader> create_kub_reader(const ReaderOptions* options);
 std::unique_ptr<ArchiveReader> create_zip_reader(const ReaderOptions* options);
 std::unique_ptr<ArchiveReader> create_gzip_reader(const ReaderOptions* options);
 std::unique_ptr<ArchiveReader> create_tar_reader(const ReaderOptions* options);
+std::unique_ptr<ArchiveReader> create_lzh_reader(const ReaderOptions* options);
 std::unique_ptr<ArchiveReader> create_cab_reader(const ReaderOptions* options);
 
 // The reader for a registry index, or nullptr when that reader does not exist (yet).
