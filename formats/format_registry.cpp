@@ -25,6 +25,8 @@ std::unique_ptr<ArchiveReader> create_format_reader(int index, const ReaderOptio
             return create_lzh_reader(options);
         case kCabReaderIndex:
             return create_cab_reader(options);
+        case kUueReaderIndex:
+            return create_uue_reader(options);
         default:
             return nullptr;
     }
