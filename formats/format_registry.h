@@ -43,6 +43,7 @@ std::unique_ptr<ArchiveReader> create_zip_reader(const ReaderOptions* options);
 std::unique_ptr<ArchiveReader> create_gzip_reader(const ReaderOptions* options);
 std::unique_ptr<ArchiveReader> create_tar_reader(const ReaderOptions* options);
 std::unique_ptr<ArchiveReader> create_lzh_reader(const ReaderOptions* options);
+std::unique_ptr<ArchiveReader> create_arj_reader(const ReaderOptions* options);
 std::unique_ptr<ArchiveReader> create_cab_reader(const ReaderOptions* options);
 std::unique_ptr<ArchiveReader> create_uue_reader(const ReaderOptions* options);
 

@@ -33,7 +33,7 @@ if [ ! -f "$seeds/tar/.made" ]; then
   touch "$seeds/tar/.made"
 fi
 # Cabinet, LZH, uuencoded and ARJ files from their tools, small ones only.
-for kind in cab lzh uue; do
+for kind in cab lzh uue arj; do
   mkdir -p "$seeds/$kind"
   if [ ! -f "$seeds/$kind/.made" ]; then
     "$top/tests/support/make-$kind-fixtures.sh" "$seeds/$kind-full" >/dev/null
@@ -55,7 +55,7 @@ for target in "$bin"/*_fuzz; do
     kub_*) seed_dirs=("$seeds/kub") ;;
     tar_* | gzip_*) seed_dirs=("$seeds/tar") ;;
     inflate_*) seed_dirs=("$seeds/inflate") ;;
-    cab_* | lzh_* | uue_*) seed_dirs=("$seeds/${name%%_*}") ;;
+    cab_* | lzh_* | uue_* | arj_*) seed_dirs=("$seeds/${name%%_*}") ;;
     *) seed_dirs=("$seeds/zip" "$seeds/kub" "$seeds/tar") ;;
   esac
   corpus="$build/corpus/$name"
