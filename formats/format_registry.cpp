@@ -27,6 +27,8 @@ std::unique_ptr<ArchiveReader> create_format_reader(int index, const ReaderOptio
             return create_arj_reader(options);
         case kCabReaderIndex:
             return create_cab_reader(options);
+        case kAceReaderIndex:
+            return create_ace_reader(options);
         case kUueReaderIndex:
             return create_uue_reader(options);
         default:
