@@ -12,6 +12,7 @@
 #include "formats/ace/ace_layout.h"
 #include "formats/byte_reader.h"
 #include "formats/damage_report.h"
+#include "formats/file_read.h"
 #include "formats/format_registry.h"
 
 namespace kub {
@@ -19,16 +20,6 @@ namespace kub {
 using namespace ace;
 
 namespace {
-
-std::size_t read_fully(DiskFile& file, void* buffer, std::size_t size) {
-    std::size_t got = 0;
-    while (got < size) {
-        std::int64_t n = file.Read(static_cast<std::uint8_t*>(buffer) + got, size - got);
-        if (n <= 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    return got;
-}
 
 std::uint16_t header_crc(std::span<const std::uint8_t> counted) {
     return static_cast<std::uint16_t>(crc32_update(0xFFFFFFFFu, counted.data(), counted.size()) & 0xFFFF);

@@ -13,6 +13,7 @@
 #include "formats/arj/arj_layout.h"
 #include "formats/byte_reader.h"
 #include "formats/damage_report.h"
+#include "formats/file_read.h"
 #include "formats/format_registry.h"
 
 namespace kub {
@@ -23,16 +24,6 @@ namespace {
 
 // The report when the main header, once found, cannot be read.
 constexpr int kMsgArchiveHeaderUnreadable = 57;
-
-std::size_t read_fully(DiskFile& file, void* buffer, std::size_t size) {
-    std::size_t got = 0;
-    while (got < size) {
-        std::int64_t n = file.Read(static_cast<std::uint8_t*>(buffer) + got, size - got);
-        if (n <= 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    return got;
-}
 
 bool crc_matches(std::span<const std::uint8_t> basic, std::span<const std::uint8_t> stored) {
     return crc32(basic.data(), basic.size()) == le32(stored, 0);

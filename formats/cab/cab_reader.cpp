@@ -10,6 +10,7 @@
 #include "common/time/common_time.h"
 #include "formats/byte_reader.h"
 #include "formats/cab/cab_layout.h"
+#include "formats/file_read.h"
 #include "formats/format_registry.h"
 
 namespace kub {
@@ -23,17 +24,6 @@ std::unique_ptr<DiskFile> open_quietly(std::u16string_view path) {
     file->report_errors = false;
     if (!file->Open(path)) return nullptr;
     return file;
-}
-
-// Reads until `buffer` is full or the file ends; the bytes read.
-std::size_t read_fully(DiskFile& file, std::span<std::uint8_t> buffer) {
-    std::size_t got = 0;
-    while (got < buffer.size()) {
-        std::int64_t n = file.Read(buffer.data() + got, buffer.size() - got);
-        if (n <= 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    return got;
 }
 
 // A zero-terminated header string, at most kMaxHeaderStringBytes bytes (a longer one is cut
@@ -84,7 +74,7 @@ bool CabReader::Open(std::u16string& path, std::span<const std::uint8_t> head, s
     file_ = open_quietly(path);
     if (!file_) return false;
     std::array<std::uint8_t, header::kSize> h{};
-    if (!file_->Seek(start_offset_) || read_fully(*file_, h) < h.size()) {
+    if (!file_->Seek(start_offset_) || read_fully(*file_, h.data(), h.size()) < h.size()) {
         file_.reset();
         return false;
     }
@@ -110,10 +100,10 @@ int CabReader::ReadItem(ItemHeader& item) {
     --files_left_;
 
     std::array<std::uint8_t, file_entry::kSize> fixed{};
-    if (read_fully(*file_, fixed) < fixed.size()) return kItemReadFailure;
+    if (read_fully(*file_, fixed.data(), fixed.size()) < fixed.size()) return kItemReadFailure;
     std::array<std::uint8_t, kMaxNameBytes> name_bytes{};
     std::int64_t before_name = file_->Tell();
-    std::size_t got = read_fully(*file_, name_bytes);
+    std::size_t got = read_fully(*file_, name_bytes.data(), name_bytes.size());
     if (before_name < 0) return kItemReadFailure;
     const std::size_t searched = std::min(got, kMaxNameBytes - 1);
     const auto* zero = static_cast<const std::uint8_t*>(std::memchr(name_bytes.data(), 0, searched));
@@ -150,14 +140,14 @@ void CabReader::NextVolumeName(std::u16string& name) {
     std::unique_ptr<DiskFile> file = open_quietly(current);
     if (!file) return;
     std::vector<std::uint8_t> head(kNextCabinetSearchBytes);
-    head.resize(read_fully(*file, head));
+    head.resize(read_fully(*file, head.data(), head.size()));
     std::optional<std::size_t> found = find_cab_header(head);
     if (!found) return;
 
     // The header with its largest optional parts: the reserved area and four strings.
     std::vector<std::uint8_t> bytes(header::kSize + header::kReserveSizesSize + 0xFFFF + 4 * kMaxHeaderStringBytes);
     if (!file->Seek(static_cast<std::int64_t>(*found))) return;
-    bytes.resize(read_fully(*file, bytes));
+    bytes.resize(read_fully(*file, bytes.data(), bytes.size()));
     if (bytes.size() < header::kSize) return;
 
     ByteReader in(bytes);

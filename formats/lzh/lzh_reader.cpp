@@ -7,6 +7,7 @@
 #include "common/time/common_time.h"
 #include "formats/byte_reader.h"
 #include "formats/damage_report.h"
+#include "formats/file_read.h"
 #include "formats/format_registry.h"
 #include "formats/lzh/lzh_layout.h"
 
@@ -71,12 +72,7 @@ void LzhReader::Close(ArchiveSummary& summary) {
 bool LzhReader::ReadHeaderBytes(std::size_t count) {
     std::size_t at = header_.size();
     header_.resize(at + count);
-    std::size_t got = 0;
-    while (got < count) {
-        std::int64_t n = file_->Read(header_.data() + at + got, count - got);
-        if (n <= 0) break;
-        got += static_cast<std::size_t>(n);
-    }
+    const std::size_t got = read_fully(*file_, header_.data() + at, count);
     header_.resize(at + got);
     return got == count;
 }

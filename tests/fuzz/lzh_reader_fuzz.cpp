@@ -1,31 +1,10 @@
 // libFuzzer target: the LZH reader over arbitrary bytes: every member read, then Close.
-#include <algorithm>
-#include <cstddef>
-#include <cstdint>
-#include <span>
-
-#include "common/error_state.h"
 #include "formats/lzh/lzh_reader.h"
-#include "tests/fuzz/fuzz_input_file.h"
+#include "tests/fuzz/reader_fuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::u16string path = kub::fuzz::input_file(data, size, "lzh_reader_fuzz.lzh");
-    std::span<const std::uint8_t> head(data, std::min(size, kub::kHeadBytes));
-    kub::LzhReader reader(nullptr);
-    std::int32_t offset = 0;
-    try {
-        if (reader.Open(path, head, offset, 0)) {
-            // Every member moves the position forward by its header at least.
-            for (int n = 0;; ++n) {
-                kub::ItemHeader item;
-                if (reader.ReadItem(item) != kub::kItemRead) break;
-                if (static_cast<std::size_t>(n) > size) __builtin_trap();
-            }
-            kub::ArchiveSummary summary;
-            reader.Close(summary);
-        }
-    } catch (const kub::KUB_EXIT&) {
-    }
-    kub::ErrorState::reset();
+    // Every member moves the position forward by its header at least.
+    kub::fuzz::list_with_reader<kub::LzhReader>(data, size, "lzh_reader_fuzz.lzh", size,
+                                                [](kub::LzhReader&, const std::u16string&) {});
     return 0;
 }

@@ -1,19 +1,12 @@
 #include "tests/support/ace_writer.h"
 
 #include "common/checksum/crc32.h"
+#include "tests/support/zip_builder.h"  // the little-endian field writers
 
 namespace kub::test {
 
 namespace {
 
-void put16(std::string& out, std::uint32_t v) {
-    out += static_cast<char>(v & 0xFF);
-    out += static_cast<char>((v >> 8) & 0xFF);
-}
-void put32(std::string& out, std::uint32_t v) {
-    put16(out, v & 0xFFFF);
-    put16(out, v >> 16);
-}
 
 // CRC, size, then the counted bytes (from the type on).
 std::string block(const std::string& counted, std::optional<std::uint16_t> crc = std::nullopt) {

@@ -2,18 +2,12 @@
 
 #include <algorithm>
 
+#include "tests/support/zip_builder.h"  // the little-endian field writers
+
 namespace kub::test {
 
 namespace {
 
-void put16(std::string& out, std::uint32_t v) {
-    out += static_cast<char>(v & 0xFF);
-    out += static_cast<char>((v >> 8) & 0xFF);
-}
-void put32(std::string& out, std::uint32_t v) {
-    put16(out, v & 0xFFFF);
-    put16(out, v >> 16);
-}
 void put_string(std::string& out, const std::string& text) {
     out += text;
     out += '\0';

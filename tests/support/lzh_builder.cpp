@@ -1,17 +1,10 @@
 #include "tests/support/lzh_builder.h"
 
+#include "tests/support/zip_builder.h"  // the little-endian field writers
+
 namespace kub::test {
 
 namespace {
-
-void put16(std::string& out, std::uint32_t v) {
-    out += static_cast<char>(v & 0xFF);
-    out += static_cast<char>((v >> 8) & 0xFF);
-}
-void put32(std::string& out, std::uint32_t v) {
-    put16(out, v & 0xFFFF);
-    put16(out, v >> 16);
-}
 
 // The extended headers after their first size field: type, data, next size.
 std::string extended_headers(const std::vector<std::pair<std::uint8_t, std::string>>& list) {
