@@ -23,6 +23,16 @@ std::unique_ptr<ArchiveReader> create_format_reader(int index, const ReaderOptio
             return create_gzip_reader(options);
         case kTarReaderIndex:
             return create_tar_reader(options);
+        case kLzhReaderIndex:
+            return create_lzh_reader(options);
+        case kArjReaderIndex:
+            return create_arj_reader(options);
+        case kCabReaderIndex:
+            return create_cab_reader(options);
+        case kAceReaderIndex:
+            return create_ace_reader(options);
+        case kUueReaderIndex:
+            return create_uue_reader(options);
         default:
             return nullptr;
     }

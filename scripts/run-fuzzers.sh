@@ -38,6 +38,20 @@ if [ ! -f "$seeds/tar/.made" ]; then
   rm -rf "$seeds/tar-full"
   touch "$seeds/tar/.made"
 fi
+# Cabinet, LZH, uuencoded and ARJ files from their tools, small ones only; ACE from our writer.
+for kind in cab lzh uue arj; do
+  mkdir -p "$seeds/$kind"
+  if [ ! -f "$seeds/$kind/.made" ]; then
+    "$top/tests/support/make-$kind-fixtures.sh" "$seeds/$kind-full" >/dev/null
+    find "$seeds/$kind-full" -type f ! -name '*.expected' -size -300k -exec cp {} "$seeds/$kind/" \;
+    rm -rf "$seeds/$kind-full"
+    touch "$seeds/$kind/.made"
+  fi
+done
+mkdir -p "$seeds/ace"
+if [ -x "$bin/make_ace_samples" ] && [ ! -f "$seeds/ace/.made" ]; then
+  "$bin/make_ace_samples" "$seeds/ace" >/dev/null && touch "$seeds/ace/.made"
+fi
 if [ -x "$bin/make_kub_samples" ] && [ ! -f "$seeds/kub/.made" ]; then
   "$bin/make_kub_samples" "$seeds/kub" >/dev/null && touch "$seeds/kub/.made"
 fi
@@ -52,6 +66,7 @@ for target in "$bin"/*_fuzz; do
     sevenzip_*) seed_dirs=("$seeds/7z") ;;
     tar_* | gzip_*) seed_dirs=("$seeds/tar") ;;
     inflate_*) seed_dirs=("$seeds/inflate") ;;
+    cab_* | lzh_* | uue_* | arj_* | ace_*) seed_dirs=("$seeds/${name%%_*}") ;;
     *) seed_dirs=("$seeds/zip" "$seeds/kub" "$seeds/tar") ;;
   esac
   corpus="$build/corpus/$name"
