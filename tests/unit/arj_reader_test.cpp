@@ -15,7 +15,7 @@
 #include "tests/support/analysed_archive.h"
 #include "tests/support/report_recorder.h"
 #include "tests/support/scratch_folder.h"
-#include "tests/support/tool_fixture_folder.h"
+#include "tests/support/tool_fixtures.h"
 #include "tests/support/tool_listing.h"
 
 namespace kub {
@@ -41,7 +41,7 @@ std::u16string listed_name(const std::string& utf8) {
 class ArjFixtureTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        static constexpr test::ToolFixtureSpec kSpec{"arj", "KUB_ARJ_FIXTURES", "make-arj-fixtures.sh",
+        static constexpr test::FixtureFolderRecipe kSpec{"arj", "KUB_ARJ_FIXTURES", "make-arj-fixtures.sh",
                                                      "volumes.arj.expected"};
         std::string error;
         folder = test::tool_fixture_folder(KUB_TEST_DATA_DIR, kSpec, error);

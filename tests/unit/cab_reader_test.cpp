@@ -18,7 +18,7 @@
 #include "tests/support/ascii_text.h"
 #include "tests/support/cab_builder.h"
 #include "tests/support/scratch_folder.h"
-#include "tests/support/tool_fixture_folder.h"
+#include "tests/support/tool_fixtures.h"
 #include "tests/support/tool_listing.h"
 
 namespace kub {
@@ -45,7 +45,7 @@ std::u16string wide(const std::string& utf8) {
 
 // gcab -l shows the DOS time as stored: its seconds are even.
 TEST(CabFixtureTest, ListingsMatchGcab) {
-    static constexpr test::ToolFixtureSpec kSpec{"cab", "KUB_CAB_FIXTURES", "make-cab-fixtures.sh", "sfx.exe.expected"};
+    static constexpr test::FixtureFolderRecipe kSpec{"cab", "KUB_CAB_FIXTURES", "make-cab-fixtures.sh", "sfx.exe.expected"};
     std::string error;
     std::u16string folder = test::tool_fixture_folder(KUB_TEST_DATA_DIR, kSpec, error);
     ASSERT_FALSE(folder.empty()) << error;

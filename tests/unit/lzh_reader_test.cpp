@@ -14,7 +14,7 @@
 #include "tests/support/lzh_builder.h"
 #include "tests/support/report_recorder.h"
 #include "tests/support/scratch_folder.h"
-#include "tests/support/tool_fixture_folder.h"
+#include "tests/support/tool_fixtures.h"
 #include "tests/support/tool_listing.h"
 
 namespace kub {
@@ -34,7 +34,7 @@ std::u16string listed_name(const std::string& utf8) {
 std::uint32_t hash16(const ItemHeader& item) { return item.HashValue[0] | item.HashValue[1] << 8; }
 
 TEST(LzhFixtureTest, ListingsMatchLha) {
-    static constexpr test::ToolFixtureSpec kSpec{"lzh", "KUB_LZH_FIXTURES", "make-lzh-fixtures.sh", "sfx.exe.expected"};
+    static constexpr test::FixtureFolderRecipe kSpec{"lzh", "KUB_LZH_FIXTURES", "make-lzh-fixtures.sh", "sfx.exe.expected"};
     std::string error;
     std::u16string folder = test::tool_fixture_folder(KUB_TEST_DATA_DIR, kSpec, error);
     ASSERT_FALSE(folder.empty()) << error;

@@ -14,7 +14,7 @@
 #include "tests/support/analysed_archive.h"
 #include "tests/support/code_page_scope.h"
 #include "tests/support/scratch_folder.h"
-#include "tests/support/tool_fixture_folder.h"
+#include "tests/support/tool_fixtures.h"
 #include "tests/support/tool_listing.h"
 
 namespace kub {
@@ -22,7 +22,7 @@ namespace {
 
 using test::analyse_archive;
 
-constexpr test::ToolFixtureSpec kSpec{"uue", "KUB_UUE_FIXTURES", "make-uue-fixtures.sh", "empty.uue.expected"};
+constexpr test::FixtureFolderRecipe kSpec{"uue", "KUB_UUE_FIXTURES", "make-uue-fixtures.sh", "empty.uue.expected"};
 
 std::u16string fixture_folder() {
     std::string error;
