@@ -23,6 +23,10 @@ std::unique_ptr<ArchiveReader> create_format_reader(int index, const ReaderOptio
             return create_gzip_reader(options);
         case kTarReaderIndex:
             return create_tar_reader(options);
+        case kUdfReaderIndex:
+            return create_udf_reader(options);
+        case kIsoReaderIndex:
+            return create_iso_reader(options);
         case kLzhReaderIndex:
             return create_lzh_reader(options);
         case kArjReaderIndex:

@@ -43,6 +43,8 @@ std::unique_ptr<ArchiveReader> create_zip_reader(const ReaderOptions* options);
 std::unique_ptr<ArchiveReader> create_sevenzip_reader(const ReaderOptions* options);
 std::unique_ptr<ArchiveReader> create_gzip_reader(const ReaderOptions* options);
 std::unique_ptr<ArchiveReader> create_tar_reader(const ReaderOptions* options);
+std::unique_ptr<ArchiveReader> create_udf_reader(const ReaderOptions* options);
+std::unique_ptr<ArchiveReader> create_iso_reader(const ReaderOptions* options);
 std::unique_ptr<ArchiveReader> create_lzh_reader(const ReaderOptions* options);
 std::unique_ptr<ArchiveReader> create_arj_reader(const ReaderOptions* options);
 std::unique_ptr<ArchiveReader> create_cab_reader(const ReaderOptions* options);
