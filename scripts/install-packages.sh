@@ -12,7 +12,7 @@ packages=(
   # Windows test host
   wine64 xvfb x11-utils xdotool imagemagick locales fonts-wqy-microhei
   # fixture makers and listing oracles
-  zip unzip 7zip p7zip-full tar gzip bzip2 xz-utils ncompress genisoimage gcab lhasa jlha-utils arj
+  zip unzip 7zip p7zip-full tar gzip bzip2 xz-utils ncompress genisoimage xorriso udftools gcab lhasa jlha-utils arj
   sharutils libarchive-tools
   # benchmark peer (bench/tar_analysis_bench)
   libdeflate-tools

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs every libFuzzer target of the fuzz build briefly: run-fuzzers.sh SECONDS (per target).
 # Seeds are made first: ZIP, 7z, tar and gzip files from the independent tools
-# (tests/support/make-zip-fixtures.sh, make-7z-fixtures.sh, make-tar-fixtures.sh) and KUB archives
-# from our writer (make_kub_samples), each corpus kept in build/fuzz/corpus/NAME.
+# (tests/support/make-zip-fixtures.sh, make-7z-fixtures.sh, make-tar-fixtures.sh), ISO 9660 and
+# UDF images (make-iso-fixtures.sh) and KUB archives from our writer (make_kub_samples), each
+# corpus kept in build/fuzz/corpus/NAME.
 # KUB_FUZZ_BUILD names another fuzz build tree than build/fuzz.
 set -euo pipefail
 seconds=${1:-20}
@@ -52,6 +53,14 @@ mkdir -p "$seeds/ace"
 if [ -x "$bin/make_ace_samples" ] && [ ! -f "$seeds/ace/.made" ]; then
   "$bin/make_ace_samples" "$seeds/ace" >/dev/null && touch "$seeds/ace/.made"
 fi
+mkdir -p "$seeds/iso"
+if [ ! -f "$seeds/iso/.made" ]; then
+  "$top/tests/support/make-iso-fixtures.sh" "$seeds/iso-full" >/dev/null
+  # The images are sparse beyond their structures; the smaller ones are seeds enough.
+  find "$seeds/iso-full" -type f ! -name '*.expected' -size -1100k -exec cp {} "$seeds/iso/" \;
+  rm -rf "$seeds/iso-full"
+  touch "$seeds/iso/.made"
+fi
 if [ -x "$bin/make_kub_samples" ] && [ ! -f "$seeds/kub/.made" ]; then
   "$bin/make_kub_samples" "$seeds/kub" >/dev/null && touch "$seeds/kub/.made"
 fi
@@ -67,7 +76,8 @@ for target in "$bin"/*_fuzz; do
     tar_* | gzip_*) seed_dirs=("$seeds/tar") ;;
     inflate_*) seed_dirs=("$seeds/inflate") ;;
     cab_* | lzh_* | uue_* | arj_* | ace_*) seed_dirs=("$seeds/${name%%_*}") ;;
-    *) seed_dirs=("$seeds/zip" "$seeds/kub" "$seeds/tar") ;;
+    iso_* | udf_*) seed_dirs=("$seeds/iso") ;;
+    *) seed_dirs=("$seeds/zip" "$seeds/kub" "$seeds/tar" "$seeds/iso") ;;
   esac
   corpus="$build/corpus/$name"
   mkdir -p "$corpus"
