@@ -268,17 +268,17 @@ std::string Builder::Build() {
         put32(pvd, 16, 1);
         seal(pvd, 1, at);
         image[at++] = pvd;
-        auto pd = [&](const UdfPartitionDescriptorSpec& spec) {
+        auto pd = [&](const UdfPartitionDescriptorEntry& entry) {
             Bytes d(512, 0);
-            put32(d, 16, spec.sequence);
-            put16(d, 22, spec.number);
+            put32(d, 16, entry.sequence);
+            put16(d, 22, entry.number);
             put_text(d, 25, nsr3 ? "+NSR03" : "+NSR02");
-            put32(d, 188, spec.start ? spec.start : kPartitionStart);
+            put32(d, 188, entry.start ? entry.start : kPartitionStart);
             put32(d, 192, partition_blocks_);
             seal(d, 5, at);
             image[at++] = d;
         };
-        for (const auto& spec : o_.descriptors_before) pd(spec);
+        for (const auto& entry : o_.descriptors_before) pd(entry);
         pd({0, o_.main_sequence, 0});
 
         Bytes maps;

@@ -14,7 +14,7 @@ namespace kub::test {
 
 enum class UdfPartitionKind { physical, virtual_table, sparable, metadata };
 
-struct UdfPartitionDescriptorSpec {
+struct UdfPartitionDescriptorEntry {
     std::uint16_t number = 0;
     std::uint32_t sequence = 1;
     std::uint32_t start = 0;  // 0: the real partition's start
@@ -28,7 +28,7 @@ struct UdfImageOptions {
     int chain_depth = 0;    // nested folders "d" under the root
     bool self_loop = false; // a folder "loop" in the root whose entry is the root's own
     // Partition descriptors recorded before the real one (sequence main_sequence).
-    std::vector<UdfPartitionDescriptorSpec> descriptors_before;
+    std::vector<UdfPartitionDescriptorEntry> descriptors_before;
     std::uint32_t main_sequence = 1;
 };
 
