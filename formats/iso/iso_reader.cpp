@@ -260,7 +260,7 @@ int IsoReader::ReadFileRecord(ItemHeader& item, bool& returned) {
     std::uint8_t flags = static_cast<std::uint8_t>(load_le(record, kDrFlags, 1));
     if (flags & kFlagDirectory) return kItemRead;  // directories come from the path table
     std::u16string name = ConvertName(record_identifier(record));
-    if (compare_text(name, u"trans.tbl") == 0) {
+    if (name.size() == 9 && compare_text(name, u"trans.tbl") == 0) {
         if (trans_tbl_listed_) return kItemRead;
         trans_tbl_listed_ = true;
     }

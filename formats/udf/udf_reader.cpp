@@ -114,8 +114,8 @@ bool UdfReader::Descend() {
     level.self = address;
     if (!volume_->ReadDescriptor(address.partition, address.block, entry)) return false;
     if (!volume_->ReadFileData(entry, address.partition, level.data)) return false;
+    if (level.data.size() > volume_->image_size() - held_bytes_) return false;
     held_bytes_ += level.data.size();
-    if (held_bytes_ > volume_->image_size()) return false;
     levels_.push_back(std::move(level));
     return true;
 }
