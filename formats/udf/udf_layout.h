@@ -125,6 +125,8 @@ inline constexpr std::uint8_t kFidDeleted = 0x04;
 inline constexpr std::uint8_t kFidParent = 0x08;
 
 inline constexpr std::uint32_t kExtentLengthMask = 0x3FFFFFFF;
+// Extent kind (top two bits) of a pointer to the next extent of allocation descriptors.
+inline constexpr std::uint32_t kExtentNextDescriptors = 3;
 
 // Limits of the walk.
 inline constexpr int kMaxDepth = 255;

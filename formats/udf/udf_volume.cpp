@@ -447,8 +447,11 @@ bool UdfVolume::LocateInExtents(std::span<const std::uint8_t> entry, int map, st
     std::span<const std::uint8_t> area = allocation_area(entry);
     std::size_t step = kind == kAdShort ? 8 : 16;
     for (std::size_t at = 0; area.size() - at >= step; at += step) {
-        std::uint64_t length = le32(area, at) & kExtentLengthMask;
-        if (length == 0) break;  // the descriptors end here
+        std::uint32_t field = le32(area, at);
+        std::uint64_t length = field & kExtentLengthMask;
+        // A zero length ends the descriptors; so does the pointer to a further extent of them,
+        // which is not followed (no chain of them to bound).
+        if (length == 0 || (field >> 30) == kExtentNextDescriptors) break;
         if (offset < length) {
             where_map = kind == kAdShort ? map : le16(area, at + 8);
             where = std::uint64_t{le32(area, at + 4)} * block_size_ + offset;
