@@ -1,6 +1,7 @@
 #include "formats/iso/iso_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "common/error_state.h"
@@ -28,19 +29,6 @@ bool has_joliet_escape(std::span<const std::uint8_t> vd) {
     std::uint8_t level = vd[kVdEscapeSequences + 2];
     return vd[kVdEscapeSequences] == '%' && vd[kVdEscapeSequences + 1] == '/' &&
            (level == '@' || level == 'C' || level == 'E');
-}
-
-// The recording date of a directory record, read as a local wall-clock time; 0 when it is no
-// valid date.
-CommonTime record_time(std::span<const std::uint8_t> record) {
-    LocalTime t;
-    t.year = 1900u + load_le(record, kDrRecordingDate, 1);
-    t.month = static_cast<unsigned>(load_le(record, kDrRecordingDate + 1, 1));
-    t.day = static_cast<unsigned>(load_le(record, kDrRecordingDate + 2, 1));
-    t.hour = static_cast<unsigned>(load_le(record, kDrRecordingDate + 3, 1));
-    t.minute = static_cast<unsigned>(load_le(record, kDrRecordingDate + 4, 1));
-    t.second = static_cast<unsigned>(load_le(record, kDrRecordingDate + 5, 1));
-    return time_from_local(t);
 }
 
 std::span<const std::uint8_t> record_identifier(std::span<const std::uint8_t> record) {
@@ -122,6 +110,8 @@ bool IsoReader::Open(std::u16string& path, std::span<const std::uint8_t> head, s
         next_record_ = 0;
         bytes_left_ = 0;
         trans_tbl_listed_ = false;
+        last_date_ = {};
+        last_time_ = time_from_local(LocalTime{});
         start_offset = 0;
         return true;
     } catch (const std::bad_alloc&) {
@@ -148,6 +138,24 @@ bool IsoReader::ReadAt(std::uint64_t position, std::span<std::uint8_t> out) {
     if (got != static_cast<std::int64_t>(out.size())) return false;
     position_ = position + out.size();
     return true;
+}
+
+// The recording date read as a local wall-clock time; 0 when it is no valid date. Records of one
+// image mostly share their dates, so the last conversion is kept.
+CommonTime IsoReader::RecordTime(std::span<const std::uint8_t> record) {
+    std::array<std::uint8_t, 6> date{};
+    for (std::size_t i = 0; i < date.size(); ++i) date[i] = static_cast<std::uint8_t>(load_le(record, kDrRecordingDate + i, 1));
+    if (date == last_date_) return last_time_;
+    LocalTime t;
+    t.year = 1900u + date[0];
+    t.month = date[1];
+    t.day = date[2];
+    t.hour = date[3];
+    t.minute = date[4];
+    t.second = date[5];
+    last_date_ = date;
+    last_time_ = time_from_local(t);
+    return last_time_;
 }
 
 std::u16string IsoReader::ConvertName(std::span<const std::uint8_t> identifier) const {
@@ -228,7 +236,7 @@ int IsoReader::StartDirectory(ItemHeader& item) {
     if (!ReadAt(extent + 1, std::span<std::uint8_t>(dot + 1, length - 1))) return kNoMoreItems;
     std::span<const std::uint8_t> self(dot, length);
     bytes_left_ = static_cast<std::int32_t>(le32(self, kDrDataLength) - static_cast<std::uint32_t>(length));
-    item.ModTime = record_time(self);
+    item.ModTime = RecordTime(self);
     item.Attributes = kAttrDirectory | ((load_le(self, kDrFlags, 1) & kFlagHidden) ? 0x02u : 0u);
     item.IsDirectory = true;
     return kItemRead;
@@ -270,7 +278,7 @@ int IsoReader::ReadFileRecord(ItemHeader& item, bool& returned) {
     if (item.Name.size() > kMaxPathUnits) item.Name.resize(kMaxPathUnits);
     if (flags & kFlagHidden) item.Attributes = 0x02;
     item.UnpackedSize = item.PackedSize = le32(record, kDrDataLength);
-    item.ModTime = record_time(record);
+    item.ModTime = RecordTime(record);
     returned = true;
     return kItemRead;
 }

@@ -7,6 +7,7 @@
 // come from the directory records of each directory's extent. State: `next_record_` is the path
 // table record to visit next; while `bytes_left_` is above 0 the extent of the current directory
 // is being read at `position_` (kept here, so reading costs no system call per record).
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -33,6 +34,7 @@ private:
     int StartDirectory(ItemHeader& item);
     int ReadFileRecord(ItemHeader& item, bool& returned);
     bool ReadAt(std::uint64_t position, std::span<std::uint8_t> out);
+    std::uint64_t RecordTime(std::span<const std::uint8_t> record);
     std::u16string ConvertName(std::span<const std::uint8_t> identifier) const;
     std::u16string PathTableName(std::size_t record) const;
     void Release();
@@ -47,6 +49,8 @@ private:
     std::uint64_t position_ = 0;
     std::u16string directory_;
     bool trans_tbl_listed_ = false;
+    std::array<std::uint8_t, 6> last_date_{};  // the date last converted, and its time
+    std::uint64_t last_time_ = 0;
 };
 
 }  // namespace kub
