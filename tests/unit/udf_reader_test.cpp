@@ -11,6 +11,7 @@
 #include "common/time/common_time.h"
 #include "formats/archive_analysis.h"
 #include "formats/udf/udf_reader.h"
+#include "formats/udf/udf_volume.h"
 #include "tests/support/iso_fixtures.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/udf_writer.h"
@@ -67,6 +68,16 @@ std::vector<std::u16string> names(const Listing& l) {
 }
 
 const std::vector<std::u16string> kTree = {u"hello.txt", u"hidden.txt", u"sub", u"sub\\data.bin", u"\u4e2d\u6587.txt"};
+
+// The tag CRC is CRC-CCITT with initial value 0 (the XMODEM check value); the writer of these
+// tests seals its descriptors with it, and mkudffs volumes (below) check it independently.
+TEST(UdfTagCrc, KnownAnswers) {
+    const std::string digits = "123456789";
+    EXPECT_EQ(udf::udf_tag_crc({reinterpret_cast<const std::uint8_t*>(digits.data()), digits.size()}), 0x31C3);
+    EXPECT_EQ(udf::udf_tag_crc({}), 0);
+    const std::uint8_t one[] = {0x01};
+    EXPECT_EQ(udf::udf_tag_crc(one), 0x1021);
+}
 
 TEST_F(UdfVolumes, EveryPartitionKindListsTheTree) {
     LocalTime written;
