@@ -107,11 +107,11 @@ TEST_F(ShellExtensionStateTest, DropFolderComesFromTheFolderOfTheLatestInitializ
 
     // An ordinary menu: no folder.
     EXPECT_EQ(initialize(nullptr, {L"C:\\in\\a.txt"}), S_OK);
-    EXPECT_EQ(DropFolder, u"");
+    EXPECT_EQ(DropFolder.get(), u"");
 
     // A right-drag onto the target folder.
     EXPECT_EQ(initialize(target_list.get(), {L"C:\\in\\a.txt"}), S_OK);
-    EXPECT_EQ(DropFolder, u16(target.path()));
+    EXPECT_EQ(DropFolder.get(), u16(target.path()));
 
     // The state is process-wide: another object's ordinary menu clears it again.
     ComPtr<IShellExtInit> other;
@@ -120,13 +120,13 @@ TEST_F(ShellExtensionStateTest, DropFolderComesFromTheFolderOfTheLatestInitializ
               S_OK);
     HdropDataObject* data = HdropDataObject::create({L"C:\\in\\b.txt"});
     EXPECT_EQ(other->Initialize(nullptr, data, nullptr), S_OK);
-    EXPECT_EQ(DropFolder, u"");
+    EXPECT_EQ(DropFolder.get(), u"");
 
     // A folder without a file-system path leaves it empty; so does a failing Initialize.
     EXPECT_EQ(initialize(computer.get(), {L"C:\\in\\a.txt"}), S_OK);
-    EXPECT_EQ(DropFolder, u"");
+    EXPECT_EQ(DropFolder.get(), u"");
     EXPECT_EQ(init_->Initialize(target_list.get(), nullptr, nullptr), E_FAIL);
-    EXPECT_EQ(DropFolder, u16(target.path()));
+    EXPECT_EQ(DropFolder.get(), u16(target.path()));
     data->Release();
 }
 
@@ -207,7 +207,7 @@ TEST_F(ShellExtensionStateTest, InitializeWhileAnalysisBusyChangesNothing) {
     EXPECT_EQ(data->get_data_calls(), 0);
     EXPECT_EQ(data->references(), 1);
     EXPECT_EQ(object().selection_data_object(), kept);
-    EXPECT_EQ(DropFolder, u16(target.path()));
+    EXPECT_EQ(DropFolder.get(), u16(target.path()));
     EXPECT_EQ(entries(object().selection().SelectedPaths),
               std::vector<std::u16string>{u"C:\\first.txt"});
     data->Release();

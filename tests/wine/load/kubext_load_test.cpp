@@ -1,0 +1,230 @@
+// Kubext.dll under load, as Explorer drives it with several windows open: four single-threaded
+// apartments at once each create the object, initialise it on archives and plain files (some as
+// right-drag menus), build the menu, ask for every command's verb and help text, add the
+// property pages and destroy them unshown (the sheet of a dialog whose pages nobody opened),
+// and release it. Nothing may fail, the module count must come back to zero, and the process's
+// memory must stay flat once the first thousand rounds have warmed the heaps up.
+#include <windows.h>
+#include <psapi.h>
+#include <shlobj.h>
+#include <wrl/client.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdint>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/kub_writer.h"
+#include "tests/support/zip_builder.h"
+#include "tests/wine/host/hdrop_data_object.h"
+#include "tests/wine/host/shell_host.h"
+
+namespace kub::wine_host {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+constexpr int kThreads = 4;
+// Rounds per thread: the first phase warms up, the second is measured.
+constexpr int kWarmUpRounds = 250;
+constexpr int kMeasuredRounds = 500;
+// A leak of a few hundred bytes a round shows as several hundred KiB over the measured rounds;
+// the heaps' own growth after warming up stays well below this.
+constexpr std::int64_t kAllowedGrowth = 256 * 1024;
+
+struct Fixture {
+    std::wstring path;
+    bool right_drag;     // initialised with a drop folder, as a right-drag menu
+    int min_commands;    // the menu has at least this many commands
+    std::size_t pages;   // AddPages adds this many pages
+};
+
+std::string bytes_of(const test::Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+void write_file(const std::wstring& path, const std::string& bytes) {
+    std::ofstream(path.c_str(), std::ios::binary) << bytes;
+}
+
+BOOL CALLBACK collect_page(HPROPSHEETPAGE page, LPARAM pages) {
+    reinterpret_cast<std::vector<HPROPSHEETPAGE>*>(pages)->push_back(page);
+    return TRUE;
+}
+
+std::int64_t private_bytes() {
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    if (!::GetProcessMemoryInfo(::GetCurrentProcess(),
+                                reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                                sizeof counters)) {
+        return -1;
+    }
+    return static_cast<std::int64_t>(counters.PrivateUsage);
+}
+
+using DllCanUnloadNowFunction = HRESULT(STDAPICALLTYPE*)();
+
+HRESULT can_unload_now() {
+    HMODULE module = ::GetModuleHandleW(L"Kubext.dll");
+    if (module == nullptr) return E_UNEXPECTED;
+    auto function = reinterpret_cast<DllCanUnloadNowFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(module, "DllCanUnloadNow")));
+    return function != nullptr ? function() : E_UNEXPECTED;
+}
+
+class KubextLoadTest : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        ASSERT_EQ(register_in_process_server(kShellExtensionClassText, kubext_dll_path()),
+                  ERROR_SUCCESS);
+    }
+    static void TearDownTestSuite() { unregister_in_process_server(kShellExtensionClassText); }
+
+    void SetUp() override {
+        const std::wstring folder = scratch_.path();
+        test::ZipLayout zip;
+        zip.entries.resize(2);
+        zip.entries[0].name = "a.txt";
+        zip.entries[0].data = "first";
+        zip.entries[1].name = "b.txt";
+        zip.entries[1].data = "second";
+        zip.archive_comment = "a comment";
+        write_file(folder + L"\\photos.zip", test::build_zip(zip));
+        test::Gen3Archive kub;
+        kub.items.resize(1);
+        kub.items[0].name = "inside.txt";
+        kub.items[0].packed_size = 4;
+        kub.items[0].unpacked_size = 4;
+        write_file(folder + L"\\data.kub", bytes_of(test::build(kub)));
+        write_file(folder + L"\\notes.txt", "plain text");
+        write_file(folder + L"\\tool.exe", "MZ not an archive");
+        // Archives: extraction and test commands; documents: the add group; pages for archives.
+        fixtures_ = {
+            {folder + L"\\photos.zip", false, 3, 2},
+            {folder + L"\\data.kub", false, 3, 1},
+            {folder + L"\\notes.txt", false, 4, 0},
+            {folder + L"\\tool.exe", false, 4, 0},
+            {folder + L"\\photos.zip", true, 2, 2},
+        };
+        target_ = folder_item_list(folder);
+        ASSERT_NE(target_, nullptr);
+    }
+
+    // One Explorer window's worth of calls on one file; what went wrong, empty when nothing.
+    std::string round(const Fixture& fixture) {
+        ComPtr<IShellExtInit> init;
+        HRESULT hr = ::CoCreateInstance(kShellExtensionClass, nullptr, CLSCTX_INPROC_SERVER,
+                                        IID_IShellExtInit,
+                                        reinterpret_cast<void**>(init.GetAddressOf()));
+        if (hr != S_OK) return "CoCreateInstance";
+        HdropDataObject* data = HdropDataObject::create({fixture.path});
+        hr = init->Initialize(fixture.right_drag ? target_.get() : nullptr, data, nullptr);
+        data->Release();
+        if (hr != S_OK) return "Initialize";
+
+        ComPtr<IContextMenu> menu_handler;
+        if (init.As(&menu_handler) != S_OK) return "IContextMenu";
+        HMENU menu = ::CreatePopupMenu();
+        hr = menu_handler->QueryContextMenu(menu, 0, 1, 0x7FFF, CMF_NORMAL);
+        const int commands = static_cast<int>(HRESULT_CODE(hr));
+        std::string failure;
+        if (FAILED(hr) || commands < fixture.min_commands) failure = "QueryContextMenu";
+        // The command table is the process's: another window's smaller menu may have replaced
+        // it meanwhile, so a refused offset is no failure; the calls must only be safe.
+        for (int offset = 0; offset < commands; ++offset) {
+            wchar_t verb[64] = {};
+            wchar_t help[256] = {};
+            char narrow_verb[64] = {};
+            const auto command = static_cast<UINT_PTR>(offset);
+            menu_handler->GetCommandString(command, GCS_VERBW, nullptr,
+                                           reinterpret_cast<CHAR*>(verb), 64);
+            menu_handler->GetCommandString(command, GCS_HELPTEXTW, nullptr,
+                                           reinterpret_cast<CHAR*>(help), 256);
+            menu_handler->GetCommandString(command, GCS_VERBA, nullptr, narrow_verb, 64);
+        }
+        ::DestroyMenu(menu);
+        if (!failure.empty()) return failure;
+
+        ComPtr<IShellPropSheetExt> sheet;
+        if (init.As(&sheet) != S_OK) return "IShellPropSheetExt";
+        std::vector<HPROPSHEETPAGE> pages;
+        if (sheet->AddPages(collect_page, reinterpret_cast<LPARAM>(&pages)) != S_OK) {
+            return "AddPages";
+        }
+        const std::size_t added = pages.size();
+        // Accepted by the sheet, never opened: the dialog closed on another tab.
+        for (HPROPSHEETPAGE page : pages) ::DestroyPropertySheetPage(page);
+        if (added != fixture.pages) return "pages";
+        return {};
+    }
+
+    // kThreads apartments at once, `rounds` rounds each; the failures they met.
+    std::vector<std::string> run_threads(int rounds) {
+        std::vector<std::string> failures(kThreads);
+        std::vector<std::thread> threads;
+        for (int t = 0; t < kThreads; ++t) {
+            threads.emplace_back([&, t] {
+                Apartment apartment;
+                if (!apartment.ok()) {
+                    failures[t] = "OleInitialize";
+                    return;
+                }
+                for (int i = 0; i < rounds && failures[t].empty(); ++i) {
+                    const Fixture& fixture = fixtures_[(i + t) % fixtures_.size()];
+                    const std::string failure = round(fixture);
+                    if (!failure.empty()) {
+                        failures[t] = failure + " failed on round " + std::to_string(i) +
+                                      " of thread " + std::to_string(t);
+                    }
+                }
+                ::CoFreeUnusedLibraries();
+            });
+        }
+        for (std::thread& thread : threads) thread.join();
+        std::vector<std::string> found;
+        for (const std::string& failure : failures) {
+            if (!failure.empty()) found.push_back(failure);
+        }
+        return found;
+    }
+
+    ScratchFolder scratch_{L"kubext_load"};
+    std::vector<Fixture> fixtures_;
+    ItemList target_;
+};
+
+TEST_F(KubextLoadTest, FourApartmentsAtOnceNeitherFailNorLeak) {
+    // Keeps the library loaded between the phases, as Explorer's own objects do.
+    Apartment main_apartment;
+    ASSERT_TRUE(main_apartment.ok());
+    ComPtr<IUnknown> keeper;
+    ASSERT_EQ(::CoCreateInstance(kShellExtensionClass, nullptr, CLSCTX_INPROC_SERVER,
+                                 IID_IUnknown, reinterpret_cast<void**>(keeper.GetAddressOf())),
+              S_OK);
+
+    std::vector<std::string> failures = run_threads(kWarmUpRounds);
+    ASSERT_TRUE(failures.empty()) << failures.front();
+    const std::int64_t warmed_up = private_bytes();
+    ASSERT_GT(warmed_up, 0);
+
+    failures = run_threads(kMeasuredRounds);
+    ASSERT_TRUE(failures.empty()) << failures.front();
+    const std::int64_t after = private_bytes();
+    std::printf("private bytes after %d rounds: %lld, after %d more: %lld (growth %lld)\n",
+                kThreads * kWarmUpRounds, static_cast<long long>(warmed_up),
+                kThreads * kMeasuredRounds, static_cast<long long>(after),
+                static_cast<long long>(after - warmed_up));
+    EXPECT_LT(after - warmed_up, kAllowedGrowth);
+
+    // Every object of every thread counted in and out: only the keeper is left.
+    EXPECT_EQ(can_unload_now(), S_FALSE);
+    keeper.Reset();
+    EXPECT_EQ(can_unload_now(), S_OK);
+    ::CoFreeUnusedLibraries();
+}
+
+}  // namespace
+}  // namespace kub::wine_host
