@@ -36,21 +36,29 @@ wineserver=$(find_wineserver) ||
 export WINESERVER="$wineserver"
 
 # Processes that belong to this session: Wine programs (winedbg among them) and the wineserver
-# run with this prefix in their environment; Xvfb is known by its pid file.
+# run with this prefix in their environment; Xvfb is known by its pid file. Shell builtins only:
+# a fork per process would cost seconds.
 session_processes() {
-  local dir pid exe
+  local dir pid first var found xvfb=
+  [ -f "$root/xvfb.pid" ] && xvfb=$(cat "$root/xvfb.pid")
   for dir in /proc/[0-9]*; do
     pid=${dir#/proc/}
-    # Only Wine's own binaries (loader, preloader, server); this script's helpers share the
-    # environment.
-    exe=$(readlink "$dir/exe" 2>/dev/null) || continue
-    case ${exe##*/} in wine*) ;; *) continue ;; esac
-    if tr '\0' '\n' <"$dir/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
-      echo "$pid $(tr '\0' ' ' <"$dir/cmdline" 2>/dev/null | cut -c1-120)"
-    fi
+    [ "$pid" = "$xvfb" ] && continue
+    first=
+    { IFS= read -r -d '' first <"$dir/cmdline"; } 2>/dev/null || continue
+    # This script's own subshells carry the prefix too.
+    case $first in *bash | *sh | *wine-session.sh) continue ;; esac
+    found=
+    while IFS= read -r -d '' var; do
+      if [ "$var" = "WINEPREFIX=$WINEPREFIX" ]; then
+        found=1
+        break
+      fi
+    done 2>/dev/null <"$dir/environ"
+    [ -n "$found" ] && echo "$pid $first"
   done
-  if [ -f "$root/xvfb.pid" ] && kill -0 "$(cat "$root/xvfb.pid")" 2>/dev/null; then
-    echo "$(cat "$root/xvfb.pid") Xvfb"
+  if [ -n "$xvfb" ] && kill -0 "$xvfb" 2>/dev/null; then
+    echo "$xvfb Xvfb"
   fi
 }
 

@@ -12,4 +12,6 @@ sleep 5
 DISPLAY=":$display" import -window root "$out"
 wait "$shown"
 test -s "$out"
+# The dialogs' face: three dialogs of about 390 x 210 pixels and more.
+"$source_dir/tests/wine/screenshot_check.sh" "$out" "rgb(245,245,245)" 100000 1280x1024+0+0
 echo "screenshot: $out"

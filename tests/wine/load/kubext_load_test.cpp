@@ -4,6 +4,9 @@
 // property pages and destroy them unshown (the sheet of a dialog whose pages nobody opened),
 // and release it. Nothing may fail, the module count must come back to zero, and the process's
 // memory must stay flat once the first thousand rounds have warmed the heaps up.
+// While one apartment analyses an archive for its pages, the extension of the whole process
+// stands still: another apartment's Initialize captures nothing and its menu and pages stay
+// empty. Such a round is counted as stalled, not failed.
 #include <windows.h>
 #include <psapi.h>
 #include <shlobj.h>
@@ -31,15 +34,18 @@ using Microsoft::WRL::ComPtr;
 constexpr int kThreads = 4;
 // Rounds per thread: the first phase warms up, the second is measured.
 constexpr int kWarmUpRounds = 250;
-constexpr int kMeasuredRounds = 500;
-// A leak of a few hundred bytes a round shows as several hundred KiB over the measured rounds;
-// the heaps' own growth after warming up stays well below this.
-constexpr std::int64_t kAllowedGrowth = 256 * 1024;
+constexpr int kMeasuredRounds = 550;
+// Bytes in use may grow this much over the measured rounds (the heaps' bookkeeping; measured
+// growth is a few dozen bytes). A page parameter lost per properties dialog, about 450 bytes,
+// passes it within kMinPagedRounds dialogs.
+constexpr std::int64_t kAllowedGrowth = 16 * 1024;
+constexpr int kMinPagedRounds = 100;
 
 struct Fixture {
     std::wstring path;
     bool right_drag;     // initialised with a drop folder, as a right-drag menu
     int min_commands;    // the menu has at least this many commands
+    bool properties;     // a properties dialog is opened too (archives and executables)
     std::size_t pages;   // AddPages adds this many pages
 };
 
@@ -54,15 +60,28 @@ BOOL CALLBACK collect_page(HPROPSHEETPAGE page, LPARAM pages) {
     return TRUE;
 }
 
-std::int64_t private_bytes() {
-    PROCESS_MEMORY_COUNTERS_EX counters{};
-    counters.cb = sizeof counters;
-    if (!::GetProcessMemoryInfo(::GetCurrentProcess(),
-                                reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                                sizeof counters)) {
-        return -1;
+// Bytes in allocated blocks of every heap of the process: what a leak adds to, free of the
+// heaps' own reserve and of the pages the system keeps around.
+std::int64_t heap_bytes_in_use() {
+    std::vector<HANDLE> heaps(::GetProcessHeaps(0, nullptr) + 16);
+    heaps.resize(::GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()));
+    std::int64_t total = 0;
+    for (HANDLE heap : heaps) {
+        if (!::HeapLock(heap)) continue;
+        PROCESS_HEAP_ENTRY entry{};
+        while (::HeapWalk(heap, &entry)) {
+            if ((entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) != 0) total += entry.cbData;
+        }
+        ::HeapUnlock(heap);
     }
-    return static_cast<std::int64_t>(counters.PrivateUsage);
+    return total;
+}
+
+std::int64_t pagefile_bytes() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters)) return -1;
+    return static_cast<std::int64_t>(counters.PagefileUsage);
 }
 
 using DllCanUnloadNowFunction = HRESULT(STDAPICALLTYPE*)();
@@ -103,18 +122,21 @@ class KubextLoadTest : public ::testing::Test {
         write_file(folder + L"\\tool.exe", "MZ not an archive");
         // Archives: extraction and test commands; documents: the add group; pages for archives.
         fixtures_ = {
-            {folder + L"\\photos.zip", false, 3, 2},
-            {folder + L"\\data.kub", false, 3, 1},
-            {folder + L"\\notes.txt", false, 4, 0},
-            {folder + L"\\tool.exe", false, 4, 0},
-            {folder + L"\\photos.zip", true, 2, 2},
+            {folder + L"\\photos.zip", false, 3, true, 2},
+            {folder + L"\\data.kub", false, 3, true, 1},
+            {folder + L"\\notes.txt", false, 4, false, 0},
+            {folder + L"\\tool.exe", false, 4, true, 0},
+            {folder + L"\\photos.zip", true, 2, false, 0},
+            {folder + L"\\notes.txt", false, 4, false, 0},
         };
         target_ = folder_item_list(folder);
         ASSERT_NE(target_, nullptr);
     }
 
     // One Explorer window's worth of calls on one file; what went wrong, empty when nothing.
-    std::string round(const Fixture& fixture) {
+    // `stalled` is set when another apartment's analysis made the extension stand still.
+    std::string round(const Fixture& fixture, bool& stalled) {
+        stalled = false;
         ComPtr<IShellExtInit> init;
         HRESULT hr = ::CoCreateInstance(kShellExtensionClass, nullptr, CLSCTX_INPROC_SERVER,
                                         IID_IShellExtInit,
@@ -131,7 +153,10 @@ class KubextLoadTest : public ::testing::Test {
         hr = menu_handler->QueryContextMenu(menu, 0, 1, 0x7FFF, CMF_NORMAL);
         const int commands = static_cast<int>(HRESULT_CODE(hr));
         std::string failure;
-        if (FAILED(hr) || commands < fixture.min_commands) failure = "QueryContextMenu";
+        if (commands == 0) stalled = true;
+        if (FAILED(hr) || (commands != 0 && commands < fixture.min_commands)) {
+            failure = "QueryContextMenu";
+        }
         // The command table is the process's: another window's smaller menu may have replaced
         // it meanwhile, so a refused offset is no failure; the calls must only be safe.
         for (int offset = 0; offset < commands; ++offset) {
@@ -148,6 +173,7 @@ class KubextLoadTest : public ::testing::Test {
         ::DestroyMenu(menu);
         if (!failure.empty()) return failure;
 
+        if (!fixture.properties) return {};
         ComPtr<IShellPropSheetExt> sheet;
         if (init.As(&sheet) != S_OK) return "IShellPropSheetExt";
         std::vector<HPROPSHEETPAGE> pages;
@@ -157,7 +183,12 @@ class KubextLoadTest : public ::testing::Test {
         const std::size_t added = pages.size();
         // Accepted by the sheet, never opened: the dialog closed on another tab.
         for (HPROPSHEETPAGE page : pages) ::DestroyPropertySheetPage(page);
+        if (added == 0 && fixture.pages != 0) {
+            stalled = true;
+            return {};
+        }
         if (added != fixture.pages) return "pages";
+        if (added != 0) ++paged_rounds_;
         return {};
     }
 
@@ -174,7 +205,9 @@ class KubextLoadTest : public ::testing::Test {
                 }
                 for (int i = 0; i < rounds && failures[t].empty(); ++i) {
                     const Fixture& fixture = fixtures_[(i + t) % fixtures_.size()];
-                    const std::string failure = round(fixture);
+                    bool stalled = false;
+                    const std::string failure = round(fixture, stalled);
+                    if (stalled) ++stalled_rounds_;
                     if (!failure.empty()) {
                         failures[t] = failure + " failed on round " + std::to_string(i) +
                                       " of thread " + std::to_string(t);
@@ -191,6 +224,8 @@ class KubextLoadTest : public ::testing::Test {
         return found;
     }
 
+    std::atomic<int> stalled_rounds_{0};
+    std::atomic<int> paged_rounds_{0};
     ScratchFolder scratch_{L"kubext_load"};
     std::vector<Fixture> fixtures_;
     ItemList target_;
@@ -207,17 +242,28 @@ TEST_F(KubextLoadTest, FourApartmentsAtOnceNeitherFailNorLeak) {
 
     std::vector<std::string> failures = run_threads(kWarmUpRounds);
     ASSERT_TRUE(failures.empty()) << failures.front();
-    const std::int64_t warmed_up = private_bytes();
+    const std::int64_t warmed_up = heap_bytes_in_use();
+    const std::int64_t warmed_up_pages = pagefile_bytes();
     ASSERT_GT(warmed_up, 0);
 
+    paged_rounds_ = 0;
     failures = run_threads(kMeasuredRounds);
     ASSERT_TRUE(failures.empty()) << failures.front();
-    const std::int64_t after = private_bytes();
-    std::printf("private bytes after %d rounds: %lld, after %d more: %lld (growth %lld)\n",
+    const std::int64_t after = heap_bytes_in_use();
+    std::printf("heap bytes in use after %d rounds: %lld, after %d more: %lld (growth %lld);"
+                " committed memory grew by %lld\n",
                 kThreads * kWarmUpRounds, static_cast<long long>(warmed_up),
                 kThreads * kMeasuredRounds, static_cast<long long>(after),
-                static_cast<long long>(after - warmed_up));
+                static_cast<long long>(after - warmed_up),
+                static_cast<long long>(pagefile_bytes() - warmed_up_pages));
     EXPECT_LT(after - warmed_up, kAllowedGrowth);
+    const int all_rounds = kThreads * (kWarmUpRounds + kMeasuredRounds);
+    std::printf("rounds stalled by another apartment's analysis: %d of %d; measured rounds whose"
+                " pages were added and destroyed unshown: %d\n",
+                stalled_rounds_.load(), all_rounds, paged_rounds_.load());
+    // The apartments stall one another often, yet enough properties dialogs must get their
+    // pages for a lost parameter to show in the growth.
+    EXPECT_GE(paged_rounds_.load(), kMinPagedRounds);
 
     // Every object of every thread counted in and out: only the keeper is left.
     EXPECT_EQ(can_unload_now(), S_FALSE);
