@@ -62,6 +62,15 @@ session_processes() {
   fi
 }
 
+fail_if_running() {
+  local left
+  left=$(session_processes)
+  [ -z "$left" ] && return 0
+  echo "wine-session: $1:" >&2
+  echo "$left" >&2
+  exit 1
+}
+
 stop_session() {
   if [ -d "$WINEPREFIX" ]; then
     # -k ends every program of the prefix (a crashed test's winedbg, a message box left open)
@@ -133,21 +142,11 @@ start)
   ;;
 stop)
   stop_session
-  left=$(session_processes)
-  if [ -n "$left" ]; then
-    echo "wine-session: still running after stop:" >&2
-    echo "$left" >&2
-    exit 1
-  fi
+  fail_if_running "still running after stop"
   echo "wine session stopped"
   ;;
 check)
-  left=$(session_processes)
-  if [ -n "$left" ]; then
-    echo "wine-session: processes of $root still running:" >&2
-    echo "$left" >&2
-    exit 1
-  fi
+  fail_if_running "processes of $root still running"
   echo "no process of the wine session in $root is running"
   ;;
 *)

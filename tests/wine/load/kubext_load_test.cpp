@@ -84,16 +84,6 @@ std::int64_t pagefile_bytes() {
     return static_cast<std::int64_t>(counters.PagefileUsage);
 }
 
-using DllCanUnloadNowFunction = HRESULT(STDAPICALLTYPE*)();
-
-HRESULT can_unload_now() {
-    HMODULE module = ::GetModuleHandleW(L"Kubext.dll");
-    if (module == nullptr) return E_UNEXPECTED;
-    auto function = reinterpret_cast<DllCanUnloadNowFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(module, "DllCanUnloadNow")));
-    return function != nullptr ? function() : E_UNEXPECTED;
-}
-
 class KubextLoadTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -266,9 +256,9 @@ TEST_F(KubextLoadTest, FourApartmentsAtOnceNeitherFailNorLeak) {
     EXPECT_GE(paged_rounds_.load(), kMinPagedRounds);
 
     // Every object of every thread counted in and out: only the keeper is left.
-    EXPECT_EQ(can_unload_now(), S_FALSE);
+    EXPECT_EQ(loaded_kubext_can_unload_now(), S_FALSE);
     keeper.Reset();
-    EXPECT_EQ(can_unload_now(), S_OK);
+    EXPECT_EQ(loaded_kubext_can_unload_now(), S_OK);
     ::CoFreeUnusedLibraries();
 }
 
