@@ -2,7 +2,8 @@
 // apartments at once each create the object, initialise it on archives and plain files (some as
 // right-drag menus), build the menu, ask for every command's verb and help text, add the
 // property pages and destroy them unshown (the sheet of a dialog whose pages nobody opened),
-// and release it. Nothing may fail, the module count must come back to zero, and the process's
+// and release it; meanwhile the theme settings change, so the shared menu images are replaced
+// under the others' feet. Nothing may fail, the module count must come back to zero, and the process's
 // memory must stay flat once the first thousand rounds have warmed the heaps up.
 // While one apartment analyses an archive for its pages, the extension of the whole process
 // stands still: another apartment's Initialize captures nothing and its menu and pages stay
@@ -33,8 +34,8 @@ using Microsoft::WRL::ComPtr;
 
 constexpr int kThreads = 4;
 // Rounds per thread: the first phase warms up, the second is measured.
-constexpr int kWarmUpRounds = 250;
-constexpr int kMeasuredRounds = 550;
+constexpr int kWarmUpRounds = 200;
+constexpr int kMeasuredRounds = 450;
 // Bytes in use may grow this much over the measured rounds (the heaps' bookkeeping; measured
 // growth is a few dozen bytes). A page parameter lost per properties dialog, about 450 bytes,
 // passes it within kMinPagedRounds dialogs.
@@ -53,6 +54,18 @@ std::string bytes_of(const test::Bytes& bytes) { return std::string(bytes.begin(
 
 void write_file(const std::wstring& path, const std::string& bytes) {
     std::ofstream(path.c_str(), std::ios::binary) << bytes;
+}
+
+constexpr wchar_t kThemesKey[] = L"Software\\Korvex\\Interface\\Themes";
+
+// Points the menu images at missing files, or back at the built-in ones: the next menu of any
+// apartment then replaces both images while the others build theirs.
+void set_theme_files(bool missing) {
+    const std::wstring value = missing ? L"C:\\missing\\theme.bmp" : L"";
+    for (const wchar_t* name : {L"ShellExtBMP", L"ShellExtIcon"}) {
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, kThemesKey, name, REG_SZ, value.c_str(),
+                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    }
 }
 
 BOOL CALLBACK collect_page(HPROPSHEETPAGE page, LPARAM pages) {
@@ -91,6 +104,8 @@ class KubextLoadTest : public ::testing::Test {
                   ERROR_SUCCESS);
     }
     static void TearDownTestSuite() { unregister_in_process_server(kShellExtensionClassText); }
+
+    void TearDown() override { ::RegDeleteTreeW(HKEY_CURRENT_USER, kThemesKey); }
 
     void SetUp() override {
         const std::wstring folder = scratch_.path();
@@ -194,6 +209,7 @@ class KubextLoadTest : public ::testing::Test {
                     return;
                 }
                 for (int i = 0; i < rounds && failures[t].empty(); ++i) {
+                    if (t == 0 && i % 100 == 0) set_theme_files(i % 200 == 0);
                     const Fixture& fixture = fixtures_[(i + t) % fixtures_.size()];
                     bool stalled = false;
                     const std::string failure = round(fixture, stalled);
