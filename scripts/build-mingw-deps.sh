@@ -79,8 +79,7 @@ if [ ! -f "$prefix/lib/liblzma.a" ]; then
 fi
 if [ $with_7zxa = 1 ] && [ ! -f "$prefix/7zxa/7zxa.dll" ]; then
   rm -rf 7zip-*/
-  apt-get "${apt_opts[@]}" source -qq 7zip >/dev/null 2>&1
-  dir=$(ls -d 7zip-*/ | head -1)
+  dir=$(fetch_source 7zip)
   # The whole format library (7z.dll): its default format is 7z, as in the extraction-only build.
   # Debian's source has no RAR decoders.
   make -s -j"$(nproc)" -C "$dir/CPP/7zip/Bundles/Format7zF" -f makefile.gcc IS_MINGW=1 IS_X64=1 MSYSTEM=1 \
