@@ -22,6 +22,11 @@ if(KUB_SANITIZE AND NOT KUB_WINDOWS)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(KUB_SANITIZE_THREAD AND NOT KUB_WINDOWS)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+
 if(KUB_FUZZ)
   add_compile_options(-fsanitize=fuzzer-no-link)
 endif()

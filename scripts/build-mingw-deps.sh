@@ -26,13 +26,33 @@ echo "deb-src http://deb.debian.org/debian $codename main" >"$work/apt/sources.l
 apt_opts=(-o "Dir::Etc::SourceList=$work/apt/sources.list" -o "Dir::Etc::SourceParts=/dev/null"
           -o "Dir::State::Lists=$work/apt/lists" -o "Dir::Cache=$work/apt/cache"
           -o "Debug::NoLocking=1" -o "APT::Sandbox::User=root")
-apt-get "${apt_opts[@]}" update -qq
+apt-get "${apt_opts[@]}" update -qq ||
+  { echo "build-mingw-deps: apt-get update of the source list (deb.debian.org) failed" >&2; exit 1; }
 cd "$work/src"
+
+# Fetches and unpacks one source package into the current folder and prints its folder; a failure
+# (no network, package missing) keeps apt's own messages and names the package.
+fetch_source() {
+  local package=$1 log dir
+  log=$(mktemp)
+  if ! apt-get "${apt_opts[@]}" source -qq "$package" >"$log" 2>&1; then
+    cat "$log" >&2
+    rm -f "$log"
+    echo "build-mingw-deps: apt-get source $package failed" >&2
+    return 1
+  fi
+  rm -f "$log"
+  dir=$(ls -d "$package"-*/ 2>/dev/null | head -1)
+  if [ -z "$dir" ]; then
+    echo "build-mingw-deps: apt-get source $package left no $package-*/ folder" >&2
+    return 1
+  fi
+  echo "$dir"
+}
 
 if [ ! -f "$prefix/lib/libbz2.a" ]; then
   rm -rf bzip2-*
-  apt-get "${apt_opts[@]}" source -qq bzip2 >/dev/null 2>&1
-  dir=$(ls -d bzip2-*/ | head -1)
+  dir=$(fetch_source bzip2)
   (
     cd "$dir"
     objs=()
@@ -47,8 +67,7 @@ fi
 
 if [ ! -f "$prefix/lib/liblzma.a" ]; then
   rm -rf xz-utils-*
-  apt-get "${apt_opts[@]}" source -qq xz-utils >/dev/null 2>&1
-  dir=$(ls -d xz-utils-*/ | head -1)
+  dir=$(fetch_source xz-utils)
   (
     cd "$dir"
     ./configure -q --host=$host CC=$host-gcc-posix --prefix="$prefix" --enable-static --disable-shared \
@@ -60,8 +79,7 @@ if [ ! -f "$prefix/lib/liblzma.a" ]; then
 fi
 if [ $with_7zxa = 1 ] && [ ! -f "$prefix/7zxa/7zxa.dll" ]; then
   rm -rf 7zip-*/
-  apt-get "${apt_opts[@]}" source -qq 7zip >/dev/null 2>&1
-  dir=$(ls -d 7zip-*/ | head -1)
+  dir=$(fetch_source 7zip)
   # The whole format library (7z.dll): its default format is 7z, as in the extraction-only build.
   # Debian's source has no RAR decoders.
   make -s -j"$(nproc)" -C "$dir/CPP/7zip/Bundles/Format7zF" -f makefile.gcc IS_MINGW=1 IS_X64=1 MSYSTEM=1 \

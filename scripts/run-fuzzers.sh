@@ -65,6 +65,14 @@ if [ -x "$bin/make_kub_samples" ] && [ ! -f "$seeds/kub/.made" ]; then
   "$bin/make_kub_samples" "$seeds/kub" >/dev/null && touch "$seeds/kub/.made"
 fi
 
+# The targets' scratch input files: in memory when possible, one folder per run, removed at the end
+# even when a target crashed and left its file.
+scratch_parent=/dev/shm
+[ -w "$scratch_parent" ] || scratch_parent=${TMPDIR:-/tmp}
+FUZZ_SCRATCH_DIR=$(mktemp -d "$scratch_parent/kub-fuzz.XXXXXX")
+export FUZZ_SCRATCH_DIR
+trap 'rm -rf "$FUZZ_SCRATCH_DIR"' EXIT
+
 status=0
 for target in "$bin"/*_fuzz; do
   [ -x "$target" ] || continue

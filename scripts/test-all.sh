@@ -17,7 +17,13 @@ ctest --preset native
 echo "== windows build and tests under Wine"
 cmake --preset windows >/dev/null
 cmake --build --preset windows
+# The session's cleanup fixture stops Wine and Xvfb; should ctest itself be cut short, stop them
+# here, and fail when anything of the session (a winedbg, a dialog) outlived the run.
+wine_root="$top/build/windows/wine"
+trap '"$top/cmake/wine-session.sh" stop "$wine_root" >/dev/null 2>&1 || true' EXIT
 ctest --preset windows
+"$top/cmake/wine-session.sh" check "$wine_root"
+trap - EXIT
 
 if [ -d tests/fuzz ] && ls tests/fuzz/*_fuzz.cpp >/dev/null 2>&1; then
   echo "== fuzz targets (brief runs)"

@@ -4,8 +4,8 @@
 
 namespace kub {
 
-// Results rotate through this many buffers: a returned text stays valid until this many more
-// calls.
+// Results rotate through this many buffers of each thread: a returned text stays valid until
+// this many more calls on the same thread; other threads never touch it.
 inline constexpr std::size_t kLangStringBuffers = 8;
 
 // The text of string `id`, translated by the language file. With a language file loaded the

@@ -105,7 +105,9 @@ CommonTime time_from_local(const LocalTime& local) {
 std::uint32_t time_to_packed(CommonTime time) {
     LocalTime t;
     if (!time_to_local(time, t)) return 0;
-    return ((t.year - 1980) << 25) | (t.month << 21) | (t.day << 16) | (t.hour << 11) |
+    // Seven bits of year: anything else would wrap onto another year (1979 onto 2107).
+    if (t.year < kFirstPackedYear || t.year > kLastPackedYear) return 0;
+    return ((t.year - kFirstPackedYear) << 25) | (t.month << 21) | (t.day << 16) | (t.hour << 11) |
            (t.minute << 5) | (t.second / 2);
 }
 

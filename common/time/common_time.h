@@ -41,7 +41,10 @@ bool time_to_local(CommonTime time, LocalTime& local);
 CommonTime time_from_local(const LocalTime& local);
 
 // Local time packed into 32 bits: bits 0-4 seconds / 2, 5-10 minute, 11-15 hour, 16-20 day,
-// 21-24 month, 25-31 year - 1980.
+// 21-24 month, 25-31 year - 1980. 0 for a time whose local year lies outside the years the
+// packed form holds, or that cannot be converted.
+inline constexpr unsigned kFirstPackedYear = 1980;
+inline constexpr unsigned kLastPackedYear = 2107;
 std::uint32_t time_to_packed(CommonTime time);
 CommonTime time_from_packed(std::uint32_t packed);
 

@@ -8,21 +8,31 @@
 
 namespace kub {
 
-std::optional<std::u16string> command_text(std::uint32_t offset, CommandTextType type) {
-    if (offset >= static_cast<std::uint32_t>(CommandTable.count)) return std::nullopt;
-    const std::int32_t kind = CommandTable.kinds[offset];
+namespace {
+
+std::optional<std::u16string> text_of(const RecordedCommands& commands, std::uint32_t offset,
+                                      CommandTextType type) {
+    if (offset >= static_cast<std::uint32_t>(commands.table.count)) return std::nullopt;
+    const std::int32_t kind = commands.table.kinds[offset];
     if (type == CommandTextType::help) {
-        const unsigned id = command_help_id(kind, ProfileCommandCount);
+        const unsigned id = command_help_id(kind, commands.profile_count);
         return id == 0 ? std::u16string() : std::u16string(LangString(id));
     }
-    const std::string verb = command_verb(kind, ProfileCommandCount);
+    const std::string verb = command_verb(kind, commands.profile_count);
     return std::u16string(verb.begin(), verb.end());
 }
 
+}  // namespace
+
+std::optional<std::u16string> command_text(std::uint32_t offset, CommandTextType type) {
+    return text_of(CommandTable.get(), offset, type);
+}
+
 std::optional<std::uint32_t> find_command_by_verb(std::string_view verb, std::size_t capacity) {
-    for (std::uint32_t offset = 0; offset < static_cast<std::uint32_t>(CommandTable.count);
+    const RecordedCommands commands = CommandTable.get();
+    for (std::uint32_t offset = 0; offset < static_cast<std::uint32_t>(commands.table.count);
          ++offset) {
-        const std::optional<std::u16string> text = command_text(offset, CommandTextType::verb);
+        const std::optional<std::u16string> text = text_of(commands, offset, CommandTextType::verb);
         if (!text) return std::nullopt;
         std::string ansi;
         wide_to_ansi(*text, ansi);

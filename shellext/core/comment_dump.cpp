@@ -1,6 +1,7 @@
 #include "shellext/core/comment_dump.h"
 
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "common/files/file_helpers.h"
@@ -10,6 +11,30 @@
 #include "shellext/settings/archiver_path.h"
 
 namespace kub {
+namespace {
+
+// The dump file goes however reading it ends, an allocation failure included.
+class DumpFile {
+  public:
+    explicit DumpFile(std::u16string name) : name_(std::move(name)) {}
+    ~DumpFile() {
+        if (stream_ != nullptr) std::fclose(stream_);
+        delete_file(name_);
+    }
+    DumpFile(const DumpFile&) = delete;
+    DumpFile& operator=(const DumpFile&) = delete;
+
+    std::FILE* open() {
+        stream_ = open_file_stream(name_, "rb");
+        return stream_;
+    }
+
+  private:
+    std::u16string name_;
+    std::FILE* stream_ = nullptr;
+};
+
+}  // namespace
 
 std::optional<std::u16string> run_comment_dump(std::u16string_view archive,
                                                const ArchiverLauncher& launch) {
@@ -25,14 +50,13 @@ std::optional<std::u16string> run_comment_dump(std::u16string_view archive,
     record.parameters += archive;
     record.parameters += u"\" \"" + name + u"\"";
     record.wait = true;
+    DumpFile dump(name);
     if (!launch(record)) return std::nullopt;
 
-    std::FILE* file = open_file_stream(name, "rb");
+    std::FILE* file = dump.open();
     if (file == nullptr) return std::nullopt;
     std::vector<unsigned char> bytes(kMaxCommentDumpBytes);
     const std::size_t read = std::fread(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-    delete_file(name);
 
     std::u16string text;
     text.reserve(read / 2);

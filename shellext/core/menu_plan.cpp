@@ -153,8 +153,7 @@ MenuPlan plan_menu(SelectionState& selection, std::uint32_t flags, std::uint32_t
 
 void record_commands(const MenuPlan& plan) {
     if (!plan.built) return;
-    CommandTable = plan.table;
-    ProfileCommandCount = plan.profile_count;
+    CommandTable.assign(plan.table, plan.profile_count);
 }
 
 }  // namespace kub

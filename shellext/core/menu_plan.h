@@ -63,7 +63,7 @@ std::u16string double_ampersands(std::u16string_view text);
 MenuPlan plan_menu(SelectionState& selection, std::uint32_t flags, std::uint32_t first_id,
                    std::u16string_view drop_folder, const MenuImageState& images);
 
-// Makes the plan's table the process-wide CommandTable and ProfileCommandCount.
+// Makes the plan's table and profile count the process-wide CommandTable.
 void record_commands(const MenuPlan& plan);
 
 }  // namespace kub

@@ -35,10 +35,8 @@ INT_PTR CALLBACK comment_page_procedure(HWND page, UINT message, WPARAM, LPARAM 
         os::prepare_dialog_message(page, message, kDialogName, true);
         switch (message) {
             case WM_INITDIALOG: {
-                const auto* record = reinterpret_cast<const PROPSHEETPAGEW*>(lparam);
-                std::unique_ptr<std::u16string> path(
-                    record != nullptr ? reinterpret_cast<std::u16string*>(record->lParam)
-                                      : nullptr);
+                const std::unique_ptr<std::u16string> path =
+                    take_page_parameter<std::u16string>(lparam);
                 if (path) show_comment(page, *path);
                 return TRUE;
             }

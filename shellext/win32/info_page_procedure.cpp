@@ -66,7 +66,10 @@ void set_presence(HWND page, int id, bool present) {
 }
 
 void show_summary(HWND page, const ArchiveSummary& s) {
-    if (BoldFont == nullptr) BoldFont = create_bold_font(page);
+    {
+        std::lock_guard<std::recursive_mutex> hold(module_gdi_lock());
+        if (BoldFont == nullptr) BoldFont = create_bold_font(page);
+    }
     set_bold(page, KUB_INFO_TITLE);
     set_text(page, KUB_INFO_TITLE, summary_title(s));
     set_text(page, KUB_INFO_VERSION, version_text(s.MaxUnpackVersion));
@@ -113,10 +116,8 @@ INT_PTR CALLBACK info_page_procedure(HWND page, UINT message, WPARAM, LPARAM lpa
         os::prepare_dialog_message(page, message, kDialogName, true);
         switch (message) {
             case WM_INITDIALOG: {
-                const auto* record = reinterpret_cast<const PROPSHEETPAGEW*>(lparam);
-                std::unique_ptr<ArchiveSummary> summary(
-                    record != nullptr ? reinterpret_cast<ArchiveSummary*>(record->lParam)
-                                      : nullptr);
+                const std::unique_ptr<ArchiveSummary> summary =
+                    take_page_parameter<ArchiveSummary>(lparam);
                 if (summary) show_summary(page, *summary);
                 return TRUE;
             }

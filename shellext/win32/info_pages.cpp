@@ -2,6 +2,7 @@
 
 #include <prsht.h>
 
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <new>
@@ -20,7 +21,10 @@ namespace {
 constexpr UINT kPageRecordSize = 96;
 static_assert(offsetof(PROPSHEETPAGEW, hActCtx) + sizeof(HANDLE) == kPageRecordSize);
 
-// The page owns `parameter` once it is initialised; `release` frees it should the page never be.
+std::atomic<std::size_t> live_parameters{0};
+
+// Once created, the page owns `parameter`: it takes it when initialised, and its release callback
+// frees it when the page is destroyed uninitialised (refused here, or never opened).
 template <class Parameter>
 void add_page(const wchar_t* page_template, unsigned title_id, DLGPROC procedure,
               std::unique_ptr<Parameter> parameter, LPFNSVADDPROPSHEETPAGE add,
@@ -32,17 +36,15 @@ void add_page(const wchar_t* page_template, unsigned title_id, DLGPROC procedure
     record.pszTemplate = page_template;
     record.pszTitle = reinterpret_cast<LPCWSTR>(LangString(title_id));
     record.pfnDlgProc = procedure;
-    record.lParam = reinterpret_cast<LPARAM>(parameter.get());
+    set_page_parameter(record, std::move(parameter));
     // The common controls raise and lower it while the page exists, keeping the library loaded.
     record.pcRefParent = reinterpret_cast<UINT*>(&ModuleRefCount);
     HPROPSHEETPAGE page = ::CreatePropertySheetPageW(&record);
-    if (page == nullptr) return;
-    if (!add(page, add_parameter)) {
-        // Never initialised, so the parameter is still ours.
-        ::DestroyPropertySheetPage(page);
+    if (page == nullptr) {
+        free_page_parameter(record);
         return;
     }
-    parameter.release();
+    if (!add(page, add_parameter)) ::DestroyPropertySheetPage(page);
 }
 
 // Raises AnalysisBusy for its lifetime, so the shell's other calls into the extension made from a
@@ -56,6 +58,22 @@ class BusyScope {
 };
 
 }  // namespace
+
+PageParameter::PageParameter() { ++live_parameters; }
+PageParameter::~PageParameter() { --live_parameters; }
+
+UINT CALLBACK release_page_parameter(HWND, UINT message, PROPSHEETPAGEW* page) {
+    if (message == PSPCB_RELEASE && page != nullptr) free_page_parameter(*page);
+    // PSPCB_CREATE: the page may be created.
+    return 1;
+}
+
+void free_page_parameter(PROPSHEETPAGEW& record) {
+    delete reinterpret_cast<PageParameter*>(record.lParam);
+    record.lParam = 0;
+}
+
+std::size_t page_parameters_alive() { return live_parameters.load(); }
 
 HRESULT add_info_pages(SelectionState& selection, LPFNSVADDPROPSHEETPAGE add, LPARAM parameter) {
     com_guard([&]() -> HRESULT {

@@ -46,6 +46,7 @@ HBITMAP built_in_bitmap() {
 }  // namespace
 
 void refresh_menu_bitmap() {
+    std::lock_guard<std::recursive_mutex> hold(module_gdi_lock());
     const std::u16string path = read_setting(ShellSettings::kShellExtBmp);
     if (MenuBitmap != nullptr) {
         if (path == menu_bitmap_path) return;

@@ -50,6 +50,7 @@ void refresh_menu_icon_bitmap() {
 
 void refresh_menu_icon_bitmap(std::uint32_t windows_version) {
     if (windows_version < kFirstIconMenuVersion) return;
+    std::lock_guard<std::recursive_mutex> hold(module_gdi_lock());
     const std::u16string path = read_setting(ShellSettings::kShellExtIcon);
     if (path == menu_icon_path && MenuIconBitmap != nullptr) return;
     menu_icon_path = path;

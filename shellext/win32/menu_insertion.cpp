@@ -34,14 +34,19 @@ void set_item_bitmap(HMENU menu, UINT id) {
 
 }  // namespace
 
-void insert_menu_plan(HMENU menu, UINT position, const MenuPlan& plan) {
+bool insert_menu_plan(HMENU menu, UINT position, const MenuPlan& plan) {
     HMENU target = menu;
     if (plan.cascaded) {
         HMENU popup = ::CreatePopupMenu();
+        if (popup == nullptr) return false;
         const std::u16string text(kPopupText);
         MENUITEMINFOW info = string_item(kPopupMask, text, plan.popup_id, plan.popup_check_bitmap);
         info.hSubMenu = popup;
-        ::InsertMenuItemW(menu, position++, TRUE, &info);
+        if (!::InsertMenuItemW(menu, position++, TRUE, &info)) {
+            // Only a menu that holds the popup destroys it with itself.
+            ::DestroyMenu(popup);
+            return false;
+        }
         if (plan.popup_icon) {
             MENUITEMINFOW bitmap{};
             bitmap.cbSize = sizeof bitmap;
@@ -57,6 +62,7 @@ void insert_menu_plan(HMENU menu, UINT position, const MenuPlan& plan) {
         ::InsertMenuItemW(target, position++, TRUE, &info);
         if (item.icon) set_item_bitmap(target, item.id);
     }
+    return true;
 }
 
 }  // namespace kub

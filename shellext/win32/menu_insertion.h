@@ -7,8 +7,9 @@
 
 namespace kub {
 
-// Inserts the plan's items at `position` (or the popup there); insertion failures are ignored,
-// as the shell's menu may refuse items.
-void insert_menu_plan(HMENU menu, UINT position, const MenuPlan& plan);
+// Inserts the plan's items at `position` (or the popup there); a refused item is skipped, as the
+// shell's menu may refuse items. False when the menu refused the popup: it is destroyed again
+// and nothing is inserted.
+bool insert_menu_plan(HMENU menu, UINT position, const MenuPlan& plan);
 
 }  // namespace kub

@@ -30,7 +30,13 @@ HFONT create_comment_font() {
                          FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, FIXED_PITCH, L"Courier New");
 }
 
+std::recursive_mutex& module_gdi_lock() {
+    static std::recursive_mutex lock;
+    return lock;
+}
+
 void delete_module_gdi_objects() {
+    std::lock_guard<std::recursive_mutex> hold(module_gdi_lock());
     delete_object(BoldFont);
     delete_object(CommentFont);
     delete_object(MenuBitmap);

@@ -3,7 +3,14 @@
 // the library unloads.
 #include <windows.h>
 
+#include <mutex>
+
 namespace kub {
+
+// Held while the objects below are created, replaced or deleted, and while a menu takes the
+// image handles: Explorer builds menus and pages on several threads at once, and an unguarded
+// refresh deletes a handle twice or leaks one.
+std::recursive_mutex& module_gdi_lock();
 
 // Fonts of the information pages.
 extern HFONT BoldFont;

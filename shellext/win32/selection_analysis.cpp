@@ -17,7 +17,8 @@ bool analyse_selection(SelectionState& selection, IDataObject* data) {
     ArchiveAnalysis analysis;
     return analyse_paths(
         selection, list.count(),
-        [&list](std::size_t index) { return list.path(static_cast<UINT>(index)); }, DropFolder,
+        [&list](std::size_t index) { return list.path(static_cast<UINT>(index)); },
+        DropFolder.get(),
         system_selection_probe(analysis));
 }
 

@@ -87,8 +87,7 @@ STDMETHODIMP ShellExtension::Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* d
         SelectionDataObject = data;
         // With the shell's registrations a folder comes only with right-drag menus, so a
         // non-empty DropFolder marks a drag-and-drop menu for the whole process.
-        DropFolder.clear();
-        if (folder != nullptr) DropFolder = folder_path(folder);
+        DropFolder.assign(folder != nullptr ? folder_path(folder) : std::u16string());
         selection_.SelectedPaths.clear();
         selection_.SelectionComplete = false;
         if (data == nullptr) return E_FAIL;

@@ -14,6 +14,7 @@
 #include "shellext/win32/com_guard.h"
 #include "shellext/win32/menu_images.h"
 #include "shellext/win32/menu_insertion.h"
+#include "shellext/win32/module_gdi_objects.h"
 #include "shellext/win32/shell_extension.h"
 
 namespace kub {
@@ -37,8 +38,10 @@ STDMETHODIMP ShellExtension::QueryContextMenu(HMENU menu, UINT position, UINT fi
             selection_.SelectedPaths.size() == 0) {
             return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
         }
+        // The images stay as refreshed until the items hold their handles.
+        std::lock_guard<std::recursive_mutex> hold(module_gdi_lock());
         const MenuPlan plan =
-            plan_menu(selection_, flags, first_id, DropFolder, current_menu_images());
+            plan_menu(selection_, flags, first_id, DropFolder.get(), current_menu_images());
         record_commands(plan);
         insert_menu_plan(menu, position, plan);
         return MAKE_HRESULT(SEVERITY_SUCCESS, 0, plan.identifiers_used);
@@ -61,12 +64,13 @@ STDMETHODIMP ShellExtension::InvokeCommand(CMINVOKECOMMANDINFO* info) {
             return E_FAIL;
         }
         if (selection_.SelectedPaths.size() == 0) return S_OK;
-        if (offset >= static_cast<UINT>(CommandTable.count)) return E_INVALIDARG;
+        const RecordedCommands commands = CommandTable.get();
+        if (offset >= static_cast<UINT>(commands.table.count)) return E_INVALIDARG;
 
         LaunchRecord record;
         LaunchLeftovers leftovers(record);
-        if (!build_menu_command(selection_, CommandTable.kinds[offset], ProfileCommandCount,
-                                DropFolder, record)) {
+        if (!build_menu_command(selection_, commands.table.kinds[offset], commands.profile_count,
+                                DropFolder.get(), record)) {
             return E_FAIL;
         }
         // A missing archiver fails in the shell; the menu has nothing to tell the user.

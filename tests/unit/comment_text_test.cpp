@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "common/files/file_helpers.h"
+#include "common/os/os.h"
+#include "shellext/core/comment_dump.h"
 #include "tests/support/code_page_scope.h"
 #include "tests/support/kub_writer.h"
 #include "tests/support/scratch_folder.h"
@@ -128,6 +131,29 @@ TEST(CommentText, KubCommentComesFromTheArchiversDump) {
     EXPECT_EQ(shown_comment_text(text), u"\u6CE8\u91CA\r\nsecond");
 
     EXPECT_EQ(archive_comment_text(dir / u"c.kub", no_archiver()), u"");
+}
+
+// The dump file named on the archiver's command line.
+std::u16string dump_path(const std::u16string& parameters) {
+    const std::size_t close = parameters.rfind(u'"');
+    const std::size_t open = parameters.rfind(u'"', close - 1);
+    return parameters.substr(open + 1, close - open - 1);
+}
+
+TEST(CommentText, DumpFileIsRemovedAfterReadingAndWhenTheWaitFails) {
+    std::u16string parameters;
+    const ArchiverLauncher archiver = dumping_archiver(u"text", &parameters);
+    EXPECT_EQ(run_comment_dump(u"C:\\in\\a.kub", archiver), u"text");
+    EXPECT_EQ(file_attributes(dump_path(parameters)), os::kInvalidAttributes);
+
+    // Out of memory while the archiver's dump is already on disk.
+    const ArchiverLauncher failing = [&](const LaunchRecord& record) -> bool {
+        archiver(record);
+        throw std::bad_alloc();
+    };
+    EXPECT_THROW(run_comment_dump(u"C:\\in\\a.kub", failing), std::bad_alloc);
+    ASSERT_FALSE(parameters.empty());
+    EXPECT_EQ(file_attributes(dump_path(parameters)), os::kInvalidAttributes);
 }
 
 }  // namespace

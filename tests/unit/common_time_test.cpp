@@ -186,6 +186,15 @@ TEST(CommonTime, PackedDateTimeRoundTrips) {
               pack(2000, 6, 1, 10, 20, 30));
 }
 
+// Only years 1980 to 2107 fit the seven year bits; a year outside packs to 0 instead of wrapping.
+TEST(CommonTime, PackedYearsOutsideTheRangeGiveZero) {
+    ScopedTimeZone zone("UTC");
+    EXPECT_EQ(time_to_packed(time_from_local(LocalTime{1979, 12, 31, 23, 59, 58})), 0u);
+    EXPECT_EQ(time_to_packed(time_from_local(LocalTime{2108, 1, 1, 0, 0, 0})), 0u);
+    EXPECT_EQ(time_to_packed(time_from_local(LocalTime{1601, 1, 2, 0, 0, 0})), 0u);
+    EXPECT_EQ(time_to_packed(time_from_local(LocalTime{2107, 12, 31, 23, 59, 58})), 0xFF9FBF7Du);
+}
+
 TEST(CommonTime, InvalidPackedFieldsGiveZero) {
     for (std::uint32_t packed : {0x00000000u,        // day and month 0
                                  0x00210000u | 30u,  // 60 seconds

@@ -286,14 +286,14 @@ TEST_F(MenuPlanTest, LabelsShowAmpersandsAndLongNamesAreShortened) {
 TEST_F(MenuPlanTest, RefusedQueriesAddNothingAndKeepTheTable) {
     SelectionState state = analyse({u"C:\\in\\a.zip"});
     record_commands(plan(state));
-    ASSERT_EQ(CommandTable.count, 3);
+    ASSERT_EQ(CommandTable.get().table.count, 3);
 
     SelectionState document = analyse({u"C:\\in\\a.txt"});
     MenuPlan refused = plan(document, {}, kMenuDefaultOnly);
     EXPECT_FALSE(refused.built);
     EXPECT_EQ(refused.identifiers_used, 0);
     record_commands(refused);
-    EXPECT_EQ(CommandTable.count, 3);
+    EXPECT_EQ(CommandTable.get().table.count, 3);
 
     AnalysisBusy = 1;
     EXPECT_TRUE(plan(document).items.empty());

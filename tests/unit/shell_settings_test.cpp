@@ -216,7 +216,9 @@ class ArchiverPathTest : public ShellSettingsTest {
 protected:
     void SetUp() override {
         ShellSettingsTest::SetUp();
-        folder_ = std::filesystem::temp_directory_path() / "kub_archiver_path_test";
+        // Named after the process: two checkouts may run this test at the same time.
+        folder_ = std::filesystem::temp_directory_path() /
+                  ("kub_archiver_path_test-" + std::to_string(os::current_process_id()));
         std::filesystem::create_directories(folder_);
         std::ofstream(folder_ / "Korvex.exe") << "MZ";
         existing_ = (folder_ / "Korvex.exe").u16string();

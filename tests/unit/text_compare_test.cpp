@@ -35,6 +35,17 @@ TEST(CompareText, IgnoresCase) {
     }
 }
 
+// Views that point nowhere (an empty std::u16string_view, the empty tail of a cut) are empty
+// texts like any other.
+TEST(CompareText, EmptyViewsWithoutStorage) {
+    const std::u16string_view nothing;
+    EXPECT_EQ(compare_text(nothing, nothing), 0);
+    EXPECT_EQ(compare_text(nothing, u""), 0);
+    EXPECT_LT(compare_text(nothing, u"a"), 0);
+    EXPECT_GT(compare_text(u"a", nothing), 0);
+    EXPECT_EQ(compare_text_n(nothing, u"", 4), 0);
+}
+
 TEST(CompareText, FirstNUnits) {
     EXPECT_EQ(compare_text_n(u"KUBEXT.dll", u"kubext.lng", 6), 0);
     EXPECT_NE(compare_text_n(u"KUBEXT.dll", u"kubext.lng", 8), 0);

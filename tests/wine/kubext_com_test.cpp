@@ -39,14 +39,8 @@ using DllCanUnloadNowFunction = HRESULT(STDAPICALLTYPE*)();
 
 HMODULE loaded_kubext() { return ::GetModuleHandleW(L"Kubext.dll"); }
 
-// DllCanUnloadNow of the copy COM loaded, called without taking a reference on the library.
-HRESULT can_unload_now() {
-    HMODULE module = loaded_kubext();
-    if (module == nullptr) return E_UNEXPECTED;
-    auto function = reinterpret_cast<DllCanUnloadNowFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(module, "DllCanUnloadNow")));
-    return function != nullptr ? function() : E_UNEXPECTED;
-}
+// DllCanUnloadNow of the copy COM loaded.
+HRESULT can_unload_now() { return loaded_kubext_can_unload_now(); }
 
 class KubextComTest : public ::testing::Test {
 protected:

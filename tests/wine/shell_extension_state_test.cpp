@@ -15,6 +15,7 @@
 #include "shellext/core/module_state.h"
 #include "shellext/win32/class_factory.h"
 #include "shellext/win32/class_ids.h"
+#include "shellext/win32/menu_insertion.h"
 #include "shellext/win32/shell_extension.h"
 #include "tests/wine/host/hdrop_data_object.h"
 #include "tests/wine/host/shell_host.h"
@@ -107,11 +108,11 @@ TEST_F(ShellExtensionStateTest, DropFolderComesFromTheFolderOfTheLatestInitializ
 
     // An ordinary menu: no folder.
     EXPECT_EQ(initialize(nullptr, {L"C:\\in\\a.txt"}), S_OK);
-    EXPECT_EQ(DropFolder, u"");
+    EXPECT_EQ(DropFolder.get(), u"");
 
     // A right-drag onto the target folder.
     EXPECT_EQ(initialize(target_list.get(), {L"C:\\in\\a.txt"}), S_OK);
-    EXPECT_EQ(DropFolder, u16(target.path()));
+    EXPECT_EQ(DropFolder.get(), u16(target.path()));
 
     // The state is process-wide: another object's ordinary menu clears it again.
     ComPtr<IShellExtInit> other;
@@ -120,13 +121,13 @@ TEST_F(ShellExtensionStateTest, DropFolderComesFromTheFolderOfTheLatestInitializ
               S_OK);
     HdropDataObject* data = HdropDataObject::create({L"C:\\in\\b.txt"});
     EXPECT_EQ(other->Initialize(nullptr, data, nullptr), S_OK);
-    EXPECT_EQ(DropFolder, u"");
+    EXPECT_EQ(DropFolder.get(), u"");
 
     // A folder without a file-system path leaves it empty; so does a failing Initialize.
     EXPECT_EQ(initialize(computer.get(), {L"C:\\in\\a.txt"}), S_OK);
-    EXPECT_EQ(DropFolder, u"");
+    EXPECT_EQ(DropFolder.get(), u"");
     EXPECT_EQ(init_->Initialize(target_list.get(), nullptr, nullptr), E_FAIL);
-    EXPECT_EQ(DropFolder, u16(target.path()));
+    EXPECT_EQ(DropFolder.get(), u16(target.path()));
     data->Release();
 }
 
@@ -207,7 +208,7 @@ TEST_F(ShellExtensionStateTest, InitializeWhileAnalysisBusyChangesNothing) {
     EXPECT_EQ(data->get_data_calls(), 0);
     EXPECT_EQ(data->references(), 1);
     EXPECT_EQ(object().selection_data_object(), kept);
-    EXPECT_EQ(DropFolder, u16(target.path()));
+    EXPECT_EQ(DropFolder.get(), u16(target.path()));
     EXPECT_EQ(entries(object().selection().SelectedPaths),
               std::vector<std::u16string>{u"C:\\first.txt"});
     data->Release();
@@ -228,6 +229,29 @@ TEST_F(ShellExtensionStateTest, PersistFileLoadKeepsAtMost2047Units) {
 
     EXPECT_EQ(file->Load(L"D:\\档案\\压缩.kub", STGM_READWRITE), S_OK);
     EXPECT_EQ(object().drop_target_path(), u"D:\\档案\\压缩.kub");
+}
+
+// A menu that refuses the "Korvex" popup gets nothing, and the popup is destroyed again rather
+// than left to the process; a menu that takes it owns it with its commands.
+TEST(MenuInsertion, RefusedPopupInsertsNothing) {
+    MenuPlan plan;
+    plan.cascaded = true;
+    plan.popup_id = 10;
+    plan.items.push_back({.kind = 0, .text = u"解压文件(&A)...", .id = 10});
+    plan.items.push_back({.kind = 1, .text = u"解压到当前文件夹(&X)", .id = 11});
+
+    HMENU gone = ::CreatePopupMenu();
+    ASSERT_TRUE(::DestroyMenu(gone));
+    EXPECT_FALSE(insert_menu_plan(gone, 0, plan));
+
+    HMENU menu = ::CreatePopupMenu();
+    EXPECT_TRUE(insert_menu_plan(menu, 0, plan));
+    ASSERT_EQ(::GetMenuItemCount(menu), 1);
+    HMENU popup = ::GetSubMenu(menu, 0);
+    ASSERT_NE(popup, nullptr);
+    EXPECT_EQ(::GetMenuItemCount(popup), 2);
+    ::DestroyMenu(menu);
+    EXPECT_FALSE(::IsMenu(popup)) << "the popup outlived the menu that held it";
 }
 
 }  // namespace

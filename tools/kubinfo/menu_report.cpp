@@ -22,7 +22,7 @@ std::string flag_text(bool value) { return value ? "yes" : "no"; }
 
 std::string menu_report(const std::vector<std::u16string>& paths,
                         const std::u16string& drop_folder) {
-    DropFolder = drop_folder;
+    DropFolder.assign(drop_folder);
     SelectionState selection;
     ArchiveAnalysis analysis;
     std::string out;

@@ -3,6 +3,7 @@
 // alone, handles that outlive a deleted key, and the 32-bit view's redirection.
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 #include "common/os/posix/registry_tree.h"
 
@@ -15,6 +16,9 @@ std::shared_ptr<Node> g_roots[std::size(kAllRoots)];
 }
 
 std::shared_ptr<Node> root_node(RegistryRoot which) {
+    // Threads may make their first registry call at the same moment.
+    static std::mutex lock;
+    std::lock_guard<std::mutex> hold(lock);
     auto& slot = g_roots[static_cast<std::size_t>(which)];
     if (!slot) slot = std::make_shared<Node>();
     return slot;

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <array>
 #include <climits>
 #include <string>
 
@@ -18,15 +19,15 @@ int clamp_length(size_t length) {
 // The first character of the user's thousands separator, read once: formatting sizes for a
 // listing must not query the locale for every line.
 const wchar_t* thousands_separator() {
-    static wchar_t separator[2] = {};
-    static bool read = false;
-    if (!read) {
+    // Read by the first caller of any thread; the others wait for it.
+    static const std::array<wchar_t, 2> separator = [] {
+        std::array<wchar_t, 2> first{};
         wchar_t locale_value[8] = {};
         if (::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, locale_value, 8) > 0)
-            separator[0] = locale_value[0];
-        read = true;
-    }
-    return separator;
+            first[0] = locale_value[0];
+        return first;
+    }();
+    return separator.data();
 }
 
 std::u16string map_case(std::u16string_view text, bool upper) {
@@ -42,11 +43,16 @@ std::u16string map_case(std::u16string_view text, bool upper) {
     return result;
 }
 
+// The comparison refuses a null pointer even with length 0, and an empty view may have one.
+const wchar_t* text_pointer(std::u16string_view text) {
+    return text.data() != nullptr ? as_wcstr(text.data()) : L"";
+}
+
 }  // namespace
 
 int compare_ignoring_case(std::u16string_view a, std::u16string_view b) {
     return ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE | SORT_STRINGSORT,
-                            as_wcstr(a.data()), clamp_length(a.size()), as_wcstr(b.data()),
+                            text_pointer(a), clamp_length(a.size()), text_pointer(b),
                             clamp_length(b.size())) -
            CSTR_EQUAL;
 }

@@ -13,6 +13,15 @@ std::wstring kubext_dll_path() {
     return path;
 }
 
+HRESULT loaded_kubext_can_unload_now() {
+    HMODULE module = ::GetModuleHandleW(L"Kubext.dll");
+    if (module == nullptr) return E_UNEXPECTED;
+    using Function = HRESULT(STDAPICALLTYPE*)();
+    auto function = reinterpret_cast<Function>(
+        reinterpret_cast<void*>(::GetProcAddress(module, "DllCanUnloadNow")));
+    return function != nullptr ? function() : E_UNEXPECTED;
+}
+
 LONG register_in_process_server(const wchar_t* class_text, const std::wstring& dll) {
     const std::wstring key = std::wstring(L"CLSID\\") + class_text + L"\\InProcServer32";
     HKEY handle = nullptr;

@@ -17,6 +17,10 @@ inline constexpr CLSID kShellExtensionClass = {
 // Windows form of the built Kubext.dll (the build tree seen through drive Z:).
 std::wstring kubext_dll_path();
 
+// DllCanUnloadNow of the Kubext.dll loaded in this process, called without taking a reference
+// on the library; E_UNEXPECTED when none is loaded.
+HRESULT loaded_kubext_can_unload_now();
+
 // HKCR CLSID\{class}\InProcServer32: default value = dll, ThreadingModel = Apartment.
 // Returns the registry error code.
 LONG register_in_process_server(const wchar_t* class_text, const std::wstring& dll);

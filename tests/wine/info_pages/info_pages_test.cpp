@@ -471,7 +471,7 @@ PageView page_for_summary(const ArchiveSummary& summary, const std::wstring& nam
     record.hInstance = ::GetModuleHandleW(nullptr);
     record.pszTemplate = kInfoPageTemplate;
     record.pfnDlgProc = info_page_procedure;
-    record.lParam = reinterpret_cast<LPARAM>(new ArchiveSummary(summary));
+    set_page_parameter(record, std::make_unique<ArchiveSummary>(summary));
     HPROPSHEETPAGE page = ::CreatePropertySheetPageW(&record);
     EXPECT_NE(page, nullptr);
     std::vector<PageView> views = show_sheet({page}, name);
@@ -516,6 +516,36 @@ TEST(InfoPageValues, VersionsDictionaryAndRecoveryRecord) {
     EXPECT_EQ(text(page_for_summary(unknown_dictionary, L"summary_unknown_dictionary"),
                    KUB_INFO_DICTIONARY),
               L"未知");
+}
+
+// A page accepted by the sheet but never opened is destroyed uninitialised: it frees what AddPages
+// gave it then, as a refused page does and an opened page does at initialisation. (The pages of
+// the extension linked into this program, so its count of live parameters can be read.)
+TEST_F(InfoPagesTest, PagesFreeTheirParametersWhetherShownOrNot) {
+    const std::wstring path = file(L"pages.zip");
+    write_file(path, zip_with_comment("Hello"));
+    SelectionState selection;
+    selection.SelectedPaths.add(os::as_u16cstr(path.c_str()));
+    const std::size_t before = page_parameters_alive();
+
+    std::vector<HPROPSHEETPAGE> pages;
+    EXPECT_EQ(add_info_pages(selection, collect_page, reinterpret_cast<LPARAM>(&pages)), S_OK);
+    ASSERT_EQ(pages.size(), 2u);
+    EXPECT_EQ(page_parameters_alive(), before + 2);
+    for (HPROPSHEETPAGE page : pages) ::DestroyPropertySheetPage(page);
+    EXPECT_EQ(page_parameters_alive(), before);
+
+    int refused = 0;
+    EXPECT_EQ(add_info_pages(selection, refuse_page, reinterpret_cast<LPARAM>(&refused)), S_OK);
+    EXPECT_EQ(refused, 2);
+    EXPECT_EQ(page_parameters_alive(), before);
+
+    pages.clear();
+    EXPECT_EQ(add_info_pages(selection, collect_page, reinterpret_cast<LPARAM>(&pages)), S_OK);
+    const std::vector<PageView> views = show_sheet(pages, L"pages_freed");
+    ASSERT_EQ(views.size(), 2u);
+    EXPECT_EQ(text(views[0], KUB_INFO_TITLE), L"ZIP 压缩文件");
+    EXPECT_EQ(page_parameters_alive(), before);
 }
 
 }  // namespace
