@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every libFuzzer target of the fuzz build briefly: run-fuzzers.sh SECONDS (per target).
-# Seeds are made first: ZIP, tar and gzip files from the independent tools
-# (tests/support/make-zip-fixtures.sh, make-tar-fixtures.sh) and KUB archives from our writer
+# Seeds are made first: ZIP, tar, gzip, bzip2, xz and compress files from the independent tools
+# (tests/support/make-zip-fixtures.sh, make-tar-fixtures.sh, make-compressed-fixtures.sh) and
+# KUB archives from our writer
 # (make_kub_samples), each corpus kept in build/fuzz/corpus/NAME.
 # KUB_FUZZ_BUILD names another fuzz build tree than build/fuzz.
 set -euo pipefail
@@ -32,6 +33,14 @@ if [ ! -f "$seeds/tar/.made" ]; then
   rm -rf "$seeds/tar-full"
   touch "$seeds/tar/.made"
 fi
+mkdir -p "$seeds/compressed"
+if [ ! -f "$seeds/compressed/.made" ]; then
+  "$top/tests/support/make-compressed-fixtures.sh" "$seeds/compressed-full" >/dev/null
+  find "$seeds/compressed-full" -type f ! -name '*.decoded' ! -name '*.expected' -size -300k \
+    -exec cp {} "$seeds/compressed/" \;
+  rm -rf "$seeds/compressed-full"
+  touch "$seeds/compressed/.made"
+fi
 if [ -x "$bin/make_kub_samples" ] && [ ! -f "$seeds/kub/.made" ]; then
   "$bin/make_kub_samples" "$seeds/kub" >/dev/null && touch "$seeds/kub/.made"
 fi
@@ -45,7 +54,8 @@ for target in "$bin"/*_fuzz; do
     kub_*) seed_dirs=("$seeds/kub") ;;
     tar_* | gzip_*) seed_dirs=("$seeds/tar") ;;
     inflate_*) seed_dirs=("$seeds/inflate") ;;
-    *) seed_dirs=("$seeds/zip" "$seeds/kub" "$seeds/tar") ;;
+    bzip2_* | xz_* | z_* | compressed_tar_*) seed_dirs=("$seeds/compressed") ;;
+    *) seed_dirs=("$seeds/zip" "$seeds/kub" "$seeds/tar" "$seeds/compressed") ;;
   esac
   corpus="$build/corpus/$name"
   mkdir -p "$corpus"
