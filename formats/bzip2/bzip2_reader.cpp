@@ -2,18 +2,17 @@
 
 #include <algorithm>
 #include <array>
-#include <vector>
 
 #include "common/error_state.h"
 #include "formats/format_registry.h"
 #include "formats/single_stream_item_name.h"
+#include "formats/stream_skip.h"
 
 namespace kub {
 
 namespace {
 
 constexpr std::uint8_t kMagic[3] = {0x42, 0x5A, 0x68};  // "BZh"
-constexpr std::size_t kSkipPiece = 8192;
 
 }  // namespace
 
@@ -107,17 +106,7 @@ std::size_t Bzip2Reader::ReadStream(std::span<std::uint8_t> buffer, bool& error)
 }
 
 std::int64_t Bzip2Reader::SkipTo(std::uint64_t position) {
-    if (position < delivered_) return kSkipToFailed;
-    std::vector<std::uint8_t> piece;
-    while (delivered_ < position) {
-        if (piece.empty()) piece.resize(kSkipPiece);
-        std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(position - delivered_, kSkipPiece));
-        bool error = false;
-        std::size_t got = ReadStream(std::span<std::uint8_t>(piece.data(), want), error);
-        if (error) return kSkipToFailed;
-        if (got == 0) return kSkipToDataEnded;
-    }
-    return static_cast<std::int64_t>(delivered_);
+    return SkipByReading(*this, delivered_, position, kSkipToDataEnded);
 }
 
 }  // namespace kub

@@ -6,6 +6,7 @@
 #include "common/error_state.h"
 #include "formats/format_registry.h"
 #include "formats/single_stream_item_name.h"
+#include "formats/stream_skip.h"
 #include "formats/xz/xz_index_scan.h"
 
 namespace kub {
@@ -13,7 +14,6 @@ namespace kub {
 namespace {
 
 constexpr std::uint8_t kMagic[6] = {0xFD, 0x37, 0x7A, 0x58, 0x5A, 0x00};
-constexpr std::size_t kSkipPiece = 8192;
 
 }  // namespace
 
@@ -136,17 +136,7 @@ std::size_t XzReader::ReadStream(std::span<std::uint8_t> buffer, bool& error) {
 }
 
 std::int64_t XzReader::SkipTo(std::uint64_t position) {
-    if (position < delivered_) return kSkipToFailed;
-    if (position == delivered_) return static_cast<std::int64_t>(delivered_);
-    std::vector<std::uint8_t> piece(kSkipPiece);
-    while (delivered_ < position) {
-        std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(position - delivered_, kSkipPiece));
-        bool error = false;
-        std::size_t got = ReadStream(std::span<std::uint8_t>(piece.data(), want), error);
-        if (error) return kSkipToFailed;
-        if (got == 0) return kSkipToDataEnded;
-    }
-    return static_cast<std::int64_t>(delivered_);
+    return SkipByReading(*this, delivered_, position, kSkipToDataEnded);
 }
 
 }  // namespace kub

@@ -8,6 +8,7 @@
 #include "common/error_state.h"
 #include "formats/format_registry.h"
 #include "formats/single_stream_item_name.h"
+#include "formats/stream_skip.h"
 
 namespace kub {
 
@@ -20,7 +21,6 @@ constexpr std::uint8_t kBlockModeFlag = 0x80;
 constexpr std::size_t kHeaderSize = 3;
 // Consumed output is kept until this much has piled up, so small reads do not move memory.
 constexpr std::size_t kCompactThreshold = 0x20000;
-constexpr std::size_t kSkipPiece = 8192;
 
 }  // namespace
 
@@ -151,16 +151,8 @@ std::size_t ZReader::ReadStream(std::span<std::uint8_t> buffer, bool& error) {
 }
 
 std::int64_t ZReader::SkipTo(std::uint64_t position) {
-    if (position < delivered_) return kSkipToFailed;
-    std::array<std::uint8_t, kSkipPiece> piece;
-    while (delivered_ < position) {
-        std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(position - delivered_, kSkipPiece));
-        bool error = false;
-        std::size_t got = ReadStream(std::span<std::uint8_t>(piece.data(), want), error);
-        // The compress stream has no end of its own to tell apart: whatever stops a skip fails it.
-        if (got == 0 || error) return kSkipToFailed;
-    }
-    return static_cast<std::int64_t>(delivered_);
+    // The compress data has no end of its own to tell apart: whatever stops a skip fails it.
+    return SkipByReading(*this, delivered_, position, kSkipToFailed);
 }
 
 }  // namespace kub

@@ -18,6 +18,7 @@
 #include "formats/xz/xz_reader.h"
 #include "formats/z/z_reader.h"
 #include "tests/support/code_page_scope.h"
+#include "tests/support/analysed_archive.h"
 #include "tests/support/compressed_fixtures.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/tar_fixtures.h"
@@ -56,20 +57,9 @@ std::unique_ptr<SingleStreamReader> open_reader(const std::u16string& path, int 
     return reader;
 }
 
-struct Result {
-    int code = 0;
-    ArchiveSummary summary;
-    std::vector<ItemHeader> items;
-};
+using Result = test::AnalysedArchive;
 
-Result analyse(const std::u16string& path) {
-    Result r;
-    ArchiveAnalysis analysis;
-    analysis.set_item_observer([&](const ItemHeader& h) { r.items.push_back(h); });
-    r.code = analysis.Analyze(path, false, 0);
-    r.summary = analysis.summary();
-    return r;
-}
+Result analyse(const std::u16string& path) { return test::analyse_archive(path); }
 
 class CompressedFixtureTest : public ::testing::Test {
 protected:

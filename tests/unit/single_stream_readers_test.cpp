@@ -12,6 +12,7 @@
 #include "common/error_state.h"
 #include "formats/archive_analysis.h"
 #include "formats/format_registry.h"
+#include "tests/support/analysed_archive.h"
 #include "tests/support/compressed_fixtures.h"
 #include "tests/support/scratch_folder.h"
 
@@ -23,20 +24,9 @@ std::string file_text(const std::u16string& path) {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-struct Single {
-    int code = 0;
-    ArchiveSummary summary;
-    std::vector<ItemHeader> items;
-};
+using Result = test::AnalysedArchive;
 
-Single analyse(const std::u16string& path) {
-    Single r;
-    ArchiveAnalysis analysis;
-    analysis.set_item_observer([&](const ItemHeader& h) { r.items.push_back(h); });
-    r.code = analysis.Analyze(path, false, 0);
-    r.summary = analysis.summary();
-    return r;
-}
+Result analyse(const std::u16string& path) { return test::analyse_archive(path); }
 
 // The reader of registry slot `index` opened on `path`, its stream read whole.
 struct Streamed {
@@ -108,7 +98,7 @@ TEST_F(SingleStreamReaders, MagicAloneIsOneItemOfUnknownSizeWithNoData) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.name, c.name + 5));
         std::u16string path = write(c.name, c.bytes);
-        Single r = analyse(path);
+        Result r = analyse(path);
         ASSERT_EQ(r.code, kAnalyzeArchive);
         EXPECT_EQ(r.summary.FormatName, c.format);
         EXPECT_EQ(r.summary.ReaderIndex, static_cast<std::uint32_t>(c.index));
@@ -140,7 +130,7 @@ TEST_F(SingleStreamReaders, SkippingPastTheEnd) {
 
 TEST_F(SingleStreamReaders, XzMagicMustStandAtTheStart) {
     std::string garbage(1000, 'g');
-    Single r = analyse(write(u"late.xz", garbage + fixture(u"check_crc32.xz")));
+    Result r = analyse(write(u"late.xz", garbage + fixture(u"check_crc32.xz")));
     EXPECT_EQ(r.code, kAnalyzeNotArchive);
 }
 
@@ -162,7 +152,7 @@ TEST_F(SingleStreamReaders, XzAlteredSha256SetsTheErrorFlagAtTheBlockEnd) {
     EXPECT_EQ(s.data, decoded.substr(0, s.data.size()));
     EXPECT_GT(s.data.size(), decoded.size() - 8192);  // the data came; the check failed after it
     // The index is untouched: the sizes stand.
-    Single r = analyse(path);
+    Result r = analyse(path);
     ASSERT_EQ(r.items.size(), 1u);
     EXPECT_EQ(r.items[0].UnpackedSize, decoded.size());
 }
@@ -174,7 +164,7 @@ TEST_F(SingleStreamReaders, XzSizesFromTheStreamsThatCanBeRead) {
     ASSERT_NE(second, std::string::npos);
 
     // Both streams.
-    Single whole = analyse(write(u"two.xz", file));
+    Result whole = analyse(write(u"two.xz", file));
     ASSERT_EQ(whole.items.size(), 1u);
     EXPECT_EQ(whole.items[0].UnpackedSize, decoded.size());
     EXPECT_EQ(whole.items[0].PackedSize, file.size());
@@ -182,7 +172,7 @@ TEST_F(SingleStreamReaders, XzSizesFromTheStreamsThatCanBeRead) {
     // The first stream's footer magic ("YZ") broken: only the second counts.
     std::string partial = file;
     partial[second - 1] = 'X';
-    Single p = analyse(write(u"partial.xz", partial));
+    Result p = analyse(write(u"partial.xz", partial));
     ASSERT_EQ(p.items.size(), 1u);
     EXPECT_EQ(p.items[0].UnpackedSize, decoded.size() - 6);  // "hello\n" was in the first
     EXPECT_EQ(p.items[0].PackedSize, file.size() - second);
@@ -190,7 +180,7 @@ TEST_F(SingleStreamReaders, XzSizesFromTheStreamsThatCanBeRead) {
     // The last stream's index damaged (its CRC32 just before the footer): nothing is known.
     std::string damaged = file;
     damaged[file.size() - 13] ^= 0x40;
-    Single d = analyse(write(u"damaged.xz", damaged));
+    Result d = analyse(write(u"damaged.xz", damaged));
     ASSERT_EQ(d.items.size(), 1u);
     EXPECT_EQ(d.items[0].UnpackedSize, UnknownSize);
     EXPECT_EQ(d.items[0].PackedSize, UnknownSize);
