@@ -3,8 +3,8 @@
 // 8 KiB input buffer. A file of concatenated streams is read by one layer per stream; the input
 // a finished layer had read beyond its stream is carried over into the next one.
 //
-// State: `input_[0, fill_)` was read from the file; libbz2's next_in/avail_in mark the part not
-// yet consumed. `file_position_` counts the bytes taken from the file, which is read only
+// State: `input_` holds the piece last read from the file (or the carried-over bytes); libbz2's
+// next_in/avail_in mark the part of it not yet consumed. `file_position_` counts the bytes taken from the file, which is read only
 // forward, so the layer knows the file has ended without asking it.
 #include <array>
 #include <cstddef>
