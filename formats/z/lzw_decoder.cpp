@@ -1,5 +1,8 @@
 #include "formats/z/lzw_decoder.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace kub {
 
 namespace {
@@ -60,6 +63,17 @@ bool LzwDecoder::Put(std::uint8_t byte, LzwOutput& output) {
     return staged_ <= kFlushMark || Flush(output);
 }
 
+bool LzwDecoder::PutString(std::span<const std::uint8_t> bytes, LzwOutput& output) {
+    while (!bytes.empty()) {
+        std::size_t n = std::min(bytes.size(), staging_.size() - staged_);
+        std::memcpy(staging_.data() + staged_, bytes.data(), n);
+        staged_ += n;
+        bytes = bytes.subspan(n);
+        if (staged_ > kFlushMark && !Flush(output)) return false;
+    }
+    return true;
+}
+
 LzwStatus LzwDecoder::Run(LzwInput& input, LzwOutput& output) {
     if (ended_) return LzwStatus::kEnded;
     written_in_run_ = 0;
@@ -89,23 +103,24 @@ LzwStatus LzwDecoder::Run(LzwInput& input, LzwOutput& output) {
             code = static_cast<std::uint32_t>(read);
         }
         std::uint32_t incoming = code;
-        std::size_t depth = 0;
+        // The string is spelled from its last byte backwards, from the top of the stack down,
+        // so that it lies in order in stack_[top, end) and is copied out in one piece.
+        std::size_t top = stack_.size();
         if (code >= free_code_) {
             // KwKwK: the code being defined right now is the previous string plus its first byte.
-            stack_[depth++] = first_byte_;
+            stack_[--top] = first_byte_;
             code = previous_code_;
         }
         while (code >= 256) {
-            if (depth == stack_.size()) return finish(LzwStatus::kCorrupt);
-            stack_[depth++] = suffix_[code];
+            if (top == 0) return finish(LzwStatus::kCorrupt);
+            stack_[--top] = suffix_[code];
             code = prefix_[code];
         }
-        if (depth == stack_.size()) return finish(LzwStatus::kCorrupt);
+        if (top == 0) return finish(LzwStatus::kCorrupt);
         first_byte_ = suffix_[code];
-        stack_[depth++] = first_byte_;
-        while (depth != 0) {
-            if (!Put(stack_[--depth], output)) return finish(LzwStatus::kOutputFailed);
-        }
+        stack_[--top] = first_byte_;
+        if (!PutString(std::span<const std::uint8_t>(stack_.data() + top, stack_.size() - top), output))
+            return finish(LzwStatus::kOutputFailed);
         if (free_code_ < largest_code_) {
             prefix_[free_code_] = static_cast<std::uint16_t>(previous_code_);
             suffix_[free_code_] = first_byte_;

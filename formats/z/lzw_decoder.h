@@ -62,6 +62,7 @@ public:
 private:
     int ReadCode(LzwInput& input);
     bool Put(std::uint8_t byte, LzwOutput& output);
+    bool PutString(std::span<const std::uint8_t> bytes, LzwOutput& output);
     bool Flush(LzwOutput& output);
 
     int max_width_;
