@@ -21,6 +21,10 @@ std::unique_ptr<ArchiveReader> create_format_reader(int index, const ReaderOptio
             return create_sevenzip_reader(options);
         case kGzipReaderIndex:
             return create_gzip_reader(options);
+        case kBzip2ReaderIndex:
+            return create_bzip2_reader(options);
+        case kXzReaderIndex:
+            return create_xz_reader(options);
         case kTarReaderIndex:
             return create_tar_reader(options);
         case kUdfReaderIndex:
@@ -37,6 +41,8 @@ std::unique_ptr<ArchiveReader> create_format_reader(int index, const ReaderOptio
             return create_ace_reader(options);
         case kUueReaderIndex:
             return create_uue_reader(options);
+        case kZReaderIndex:
+            return create_z_reader(options);
         default:
             return nullptr;
     }

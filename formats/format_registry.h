@@ -50,6 +50,9 @@ std::unique_ptr<ArchiveReader> create_arj_reader(const ReaderOptions* options);
 std::unique_ptr<ArchiveReader> create_cab_reader(const ReaderOptions* options);
 std::unique_ptr<ArchiveReader> create_ace_reader(const ReaderOptions* options);
 std::unique_ptr<ArchiveReader> create_uue_reader(const ReaderOptions* options);
+std::unique_ptr<ArchiveReader> create_bzip2_reader(const ReaderOptions* options);
+std::unique_ptr<ArchiveReader> create_xz_reader(const ReaderOptions* options);
+std::unique_ptr<ArchiveReader> create_z_reader(const ReaderOptions* options);
 
 // The reader for a registry index, or nullptr when that reader does not exist (yet).
 std::unique_ptr<ArchiveReader> create_format_reader(int index, const ReaderOptions* options);

@@ -24,13 +24,14 @@ for f in build/windows/bin/Kubext.dll build/windows/bin/uninstall.exe build/wind
 done
 
 # Sample archives: ZIP from the independent tools (zip, 7zz, bsdtar), tar and gzip from GNU tar,
-# bsdtar and gzip, KUB from our own writer; kubinfo shows for each what the information page
-# will show.
+# bsdtar and gzip, bzip2, xz and compress files (and tars) from those tools, KUB from our own
+# writer; kubinfo shows for each what the information page will show.
 echo
 echo "== sample archives (build/samples) through kubinfo"
 rm -rf build/samples
 tests/support/make-zip-fixtures.sh "$top/build/samples/zip" >/dev/null
 tests/support/make-tar-fixtures.sh "$top/build/samples/tar" >/dev/null
+tests/support/make-compressed-fixtures.sh "$top/build/samples/compressed" >/dev/null
 if [ -x build/release/bin/make_kub_samples ]; then
   mkdir -p build/samples/kub
   build/release/bin/make_kub_samples "$top/build/samples/kub" >/dev/null
@@ -38,7 +39,10 @@ fi
 shopt -s nullglob
 samples=(build/samples/zip/*.zip build/samples/zip/split/set.z01 build/samples/kub/*
          build/samples/tar/gnu.tar build/samples/tar/pax.tar build/samples/tar/gnu.tar.gz
-         build/samples/tar/ustar.tgz build/samples/tar/named.gz build/samples/tar/two_members.gz)
+         build/samples/tar/ustar.tgz build/samples/tar/named.gz build/samples/tar/two_members.gz
+         build/samples/compressed/gnu.tar.bz2 build/samples/compressed/gnu.txz
+         build/samples/compressed/gnu.tar.Z build/samples/compressed/level9.bz2
+         build/samples/compressed/two_streams.xz build/samples/compressed/bits16.Z)
 status=0
 build/release/bin/kubinfo "${samples[@]}" || status=$?
 echo "kubinfo exit status: $status (0 all archives, 1 some file not an archive, 2 some unreadable)"

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs every libFuzzer target of the fuzz build briefly: run-fuzzers.sh SECONDS (per target).
-# Seeds are made first: ZIP, 7z, tar and gzip files from the independent tools
-# (tests/support/make-zip-fixtures.sh, make-7z-fixtures.sh, make-tar-fixtures.sh), ISO 9660 and
-# UDF images (make-iso-fixtures.sh) and KUB archives from our writer (make_kub_samples), each
-# corpus kept in build/fuzz/corpus/NAME.
+# Seeds are made first: ZIP, 7z, tar, gzip, bzip2, xz and compress files from the independent tools
+# (tests/support/make-zip-fixtures.sh, make-7z-fixtures.sh, make-tar-fixtures.sh,
+# make-compressed-fixtures.sh, the cab/lzh/uue/arj scripts), ISO 9660 and UDF images
+# (make-iso-fixtures.sh) and KUB and ACE archives from our writers, each corpus kept in
+# build/fuzz/corpus/NAME.
 # KUB_FUZZ_BUILD names another fuzz build tree than build/fuzz.
 set -euo pipefail
 seconds=${1:-20}
@@ -61,6 +62,14 @@ if [ ! -f "$seeds/iso/.made" ]; then
   rm -rf "$seeds/iso-full"
   touch "$seeds/iso/.made"
 fi
+mkdir -p "$seeds/compressed"
+if [ ! -f "$seeds/compressed/.made" ]; then
+  "$top/tests/support/make-compressed-fixtures.sh" "$seeds/compressed-full" >/dev/null
+  find "$seeds/compressed-full" -type f ! -name '*.decoded' ! -name '*.expected' -size -300k \
+    -exec cp {} "$seeds/compressed/" \;
+  rm -rf "$seeds/compressed-full"
+  touch "$seeds/compressed/.made"
+fi
 if [ -x "$bin/make_kub_samples" ] && [ ! -f "$seeds/kub/.made" ]; then
   "$bin/make_kub_samples" "$seeds/kub" >/dev/null && touch "$seeds/kub/.made"
 fi
@@ -85,7 +94,8 @@ for target in "$bin"/*_fuzz; do
     inflate_*) seed_dirs=("$seeds/inflate") ;;
     cab_* | lzh_* | uue_* | arj_* | ace_*) seed_dirs=("$seeds/${name%%_*}") ;;
     iso_* | udf_*) seed_dirs=("$seeds/iso") ;;
-    *) seed_dirs=("$seeds/zip" "$seeds/kub" "$seeds/tar" "$seeds/iso") ;;
+    bzip2_* | xz_* | z_* | compressed_tar_*) seed_dirs=("$seeds/compressed") ;;
+    *) seed_dirs=("$seeds/zip" "$seeds/kub" "$seeds/tar" "$seeds/iso" "$seeds/compressed") ;;
   esac
   corpus="$build/corpus/$name"
   mkdir -p "$corpus"

@@ -13,6 +13,7 @@
 #include "common/time/common_time.h"
 #include "formats/byte_reader.h"
 #include "formats/format_registry.h"
+#include "formats/single_stream_item_name.h"
 
 namespace kub {
 
@@ -36,15 +37,7 @@ std::unique_ptr<ArchiveReader> create_gzip_reader(const ReaderOptions* options) 
 }
 
 std::u16string GzipDefaultItemName(std::u16string_view archive_path) {
-    std::u16string name(name_part(archive_path));
-    std::size_t dot = name.rfind(u'.');
-    if (dot == std::u16string::npos) {
-        name += u".out";
-    } else {
-        name.resize(dot);
-    }
-    cut_to_capacity(name, kItemNameCapacity);
-    return name;
+    return SingleStreamItemName(archive_path);
 }
 
 bool GzipHostName(std::uint8_t os, std::u16string& name) {

@@ -57,7 +57,7 @@ bool IsCompressedTarName(std::u16string_view path) {
     std::size_t dot = name.rfind(u'.');
     if (dot == std::u16string_view::npos) return false;
     std::u16string_view ext = name.substr(dot);
-    for (std::u16string_view whole : {u".tgz", u".tbz", u".tbz2", u".taz"}) {
+    for (std::u16string_view whole : {u".tgz", u".tbz", u".tbz2", u".taz", u".txz"}) {
         if (compare_text(ext, whole) == 0) return true;
     }
     bool compressed = false;

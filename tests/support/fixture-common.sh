@@ -5,6 +5,9 @@
 #   fixture_tree                         the files every fixture set packs, in $src: tree/ (text,
 #                                        numbers, random bytes, an empty file and folder) and cn/
 #                                        (Chinese names)
+#   tar_listing ARCHIVE                  GNU tar -tv of ARCHIVE as "item<TAB>size<TAB>folder(0/1)
+#                                        <TAB>type<TAB>path" lines (path without a trailing "/",
+#                                        type the first letter of the mode)
 #   fixture_finish                       replaces OUTDIR with $work as a whole
 fixture_begin() {
   local script=$1 outdir=$2 tool
@@ -33,4 +36,18 @@ fixture_finish() {
   rm -rf "$out"
   mv "$work" "$out"
   trap - EXIT
+}
+
+tar_listing() {
+  tar --numeric-owner -tvf "$1" | awk '
+    {
+      match($0, /^[^ ]+ +[^ ]+ +[0-9,]+ +[0-9-]+ +[0-9:]+ /)
+      path = substr($0, RLENGTH + 1)
+      type = substr($1, 1, 1)
+      if (type == "l") sub(/ -> .*$/, "", path)
+      if (type == "h") sub(/ link to .*$/, "", path)
+      folder = (type == "d") ? 1 : 0
+      sub(/\/$/, "", path)
+      printf "item\t%s\t%d\t%s\t%s\n", $3, folder, type, path
+    }'
 }

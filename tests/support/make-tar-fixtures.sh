@@ -51,17 +51,7 @@ rm "$work/numbers.txt"
 
 rm -rf "$src"
 for archive in "$work"/*.tar "$work"/*.tar.gz "$work"/*.tgz; do
-  tar --numeric-owner -tvf "$archive" | awk '
-    {
-      match($0, /^[^ ]+ +[^ ]+ +[0-9,]+ +[0-9-]+ +[0-9:]+ /)
-      path = substr($0, RLENGTH + 1)
-      type = substr($1, 1, 1)
-      if (type == "l") sub(/ -> .*$/, "", path)
-      if (type == "h") sub(/ link to .*$/, "", path)
-      folder = (type == "d") ? 1 : 0
-      sub(/\/$/, "", path)
-      printf "item\t%s\t%d\t%s\t%s\n", $3, folder, type, path
-    }' > "$archive.expected"
+  tar_listing "$archive" > "$archive.expected"
 done
 for archive in "$work"/*.gz; do
   case $archive in *.tar.gz) continue ;; esac

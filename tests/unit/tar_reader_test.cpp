@@ -68,7 +68,7 @@ protected:
 
 TEST(TarNames, CompressedTarNamesAreClaimed) {
     for (const char16_t* name : {u"a.tar.gz", u"a.tgz", u"a.tbz2", u"a.TBZ", u"a.taz", u"a.tar.z", u"a.tar.Z",
-                                 u"a.tar[3].bz2", u"x.1 tar.gz", u"C:\\dir.tar\\b.TAR.XZ", u"a.tar.bz2"}) {
+                                 u"a.tar[3].bz2", u"x.1 tar.gz", u"C:\\dir.tar\\b.TAR.XZ", u"a.tar.bz2", u"a.TXZ"}) {
         EXPECT_TRUE(tar::IsCompressedTarName(name)) << std::string(name, name + std::char_traits<char16_t>::length(name));
     }
     for (const char16_t* name : {u"a.gz", u"a.tar", u"tar.gz", u"a.tar.zip", u"a.tar[x].gz", u"a.tar[12].gz",
@@ -82,6 +82,7 @@ TEST(TarNames, InnerStreamChosenByTheNameEnd) {
     EXPECT_EQ(tar::InnerStreamReaderIndex(u"a.tgz"), kGzipReaderIndex);
     EXPECT_EQ(tar::InnerStreamReaderIndex(u"a.tar.xz"), kXzReaderIndex);  // not Z, though it ends in z
     EXPECT_EQ(tar::InnerStreamReaderIndex(u"a.taz"), kZReaderIndex);
+    EXPECT_EQ(tar::InnerStreamReaderIndex(u"a.txz"), kXzReaderIndex);
     EXPECT_EQ(tar::InnerStreamReaderIndex(u"a.TBZ"), kBzip2ReaderIndex);
     EXPECT_EQ(tar::InnerStreamReaderIndex(u"a.tar[3].bz2"), kBzip2ReaderIndex);
 }
