@@ -8,7 +8,7 @@
 //  basic header (offsets within it)
 //   0 first header size (where the name starts) | 1 archiver version | 2 version needed
 //   3 host system | 4 flags | 5 method | 6 file type | 7 reserved | 8 DOS date-time
-//  12 compressed size | 16 original size | 20 file CRC-32 | 24 file spec position
+//  12 compressed size | 16 original size | 20 file CRC-32 | 24 file name position
 //  26 access mode | 28 host data | 30 extended file position (with kFlagExtFile)
 //  first header size: zero-terminated name, then zero-terminated comment
 #include <cstddef>

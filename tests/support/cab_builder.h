@@ -17,7 +17,7 @@ struct CabEntry {
     std::uint16_t time = 15 << 11 | 9 << 5 | 26 / 2;        // 15:09:26
 };
 
-struct CabSpec {
+struct CabLayout {
     std::vector<CabEntry> entries;
     std::string prev_cabinet, prev_disk;  // both written when prev_cabinet is not empty
     std::string next_cabinet, next_disk;  // both written when next_cabinet is not empty
@@ -32,6 +32,6 @@ struct CabSpec {
 };
 
 // The whole cabinet file.
-std::string cab_file(const CabSpec& spec);
+std::string cab_file(const CabLayout& cabinet);
 
 }  // namespace kub::test

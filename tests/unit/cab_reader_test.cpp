@@ -26,7 +26,7 @@ namespace {
 
 using test::analyse_archive;
 using test::CabEntry;
-using test::CabSpec;
+using test::CabLayout;
 
 std::string local_text(CommonTime time) {
     LocalTime t;
@@ -88,7 +88,7 @@ TEST(CabFixtureTest, ListingsMatchGcab) {
 
 class CabSetTest : public ::testing::Test {
 protected:
-    void write(const std::u16string& name, const CabSpec& spec) { ASSERT_TRUE(scratch.write_file(name, test::cab_file(spec))); }
+    void write(const std::u16string& name, const CabLayout& cabinet) { ASSERT_TRUE(scratch.write_file(name, test::cab_file(cabinet))); }
     test::ScratchFolder scratch;
 };
 
@@ -103,7 +103,7 @@ CabEntry entry(const std::string& name, std::size_t size, std::uint16_t folder =
 // Three cabinets; big.bin starts in the first, runs through the second and ends in the third.
 // The first has reserve fields in front of its next-cabinet name.
 TEST_F(CabSetTest, SetIsFollowedThroughNextCabinetNames) {
-    CabSpec first;
+    CabLayout first;
     first.entries = {entry("one.txt", 100), entry("big.bin", 4000, 0xFFFE)};
     first.next_cabinet = "set2.cab";
     first.next_disk = "disk 2";
@@ -111,14 +111,14 @@ TEST_F(CabSetTest, SetIsFollowedThroughNextCabinetNames) {
     first.header_reserve = std::string(20, '\x7f');
     first.folder_reserve = 4;
     first.data_reserve = 8;
-    CabSpec second;
+    CabLayout second;
     second.entries = {entry("big.bin", 4000, 0xFFFF)};
     second.prev_cabinet = "set1.cab";
     second.prev_disk = "disk 1";
     second.next_cabinet = "set3.cab";
     second.next_disk = "disk 3";
     second.cabinet_index = 1;
-    CabSpec third;
+    CabLayout third;
     third.entries = {entry("big.bin", 4000, 0xFFFD), entry("sub/last.txt", 7)};
     third.prev_cabinet = "set2.cab";
     third.prev_disk = "disk 2";
@@ -161,10 +161,10 @@ TEST_F(CabSetTest, SetIsFollowedThroughNextCabinetNames) {
 }
 
 TEST_F(CabSetTest, NamesThatLoopEndTheSet) {
-    CabSpec a;
+    CabLayout a;
     a.entries = {entry("a.txt", 10)};
     a.next_cabinet = "loop2.cab";
-    CabSpec b;
+    CabLayout b;
     b.entries = {entry("b.txt", 20)};
     b.prev_cabinet = "loop1.cab";
     b.next_cabinet = "LOOP1.CAB";
@@ -178,7 +178,7 @@ TEST_F(CabSetTest, NamesThatLoopEndTheSet) {
 }
 
 TEST_F(CabSetTest, CabinetWithoutNextFlagEndsTheSet) {
-    CabSpec only;
+    CabLayout only;
     only.entries = {entry("x", 1)};
     write(u"only.cab", only);
     CabReader reader(nullptr);
@@ -194,13 +194,13 @@ TEST_F(CabSetTest, CabinetWithoutNextFlagEndsTheSet) {
 #if !defined(_WIN32)
 TEST_F(CabSetTest, GcabListsTheBuiltCabinets) {
     if (std::system("command -v gcab >/dev/null 2>&1") != 0) GTEST_SKIP() << "no gcab";
-    CabSpec spec;
-    spec.entries = {entry("one.txt", 100), entry("dir/two.bin", 70000)};
-    spec.reserve = true;
-    spec.header_reserve = "abcd";
-    spec.next_cabinet = "n.cab";
-    spec.next_disk = "d";
-    write(u"built.cab", spec);
+    CabLayout cabinet;
+    cabinet.entries = {entry("one.txt", 100), entry("dir/two.bin", 70000)};
+    cabinet.reserve = true;
+    cabinet.header_reserve = "abcd";
+    cabinet.next_cabinet = "n.cab";
+    cabinet.next_disk = "d";
+    write(u"built.cab", cabinet);
     std::string path;
     wide_to_ansi(scratch / u"built.cab", path);
     std::replace(path.begin(), path.end(), '\\', '/');
@@ -222,11 +222,11 @@ CabEntry with_attribs(const std::string& name, std::uint16_t attribs) {
 }
 
 TEST_F(CabSetTest, EntryFieldsAndRefusals) {
-    CabSpec spec;
-    spec.entries = {with_attribs("folder", 0x10 | 0x40), with_attribs("ro.txt", 0x21),
+    CabLayout cabinet;
+    cabinet.entries = {with_attribs("folder", 0x10 | 0x40), with_attribs("ro.txt", 0x21),
                     with_attribs("\xE4\xB8\xAD.txt", 0x80 | 0x20), with_attribs("bad\xFF.txt", 0x80)};
-    spec.version_minor = 2;
-    write(u"fields.cab", spec);
+    cabinet.version_minor = 2;
+    write(u"fields.cab", cabinet);
     test::AnalysedArchive r = analyse_archive(scratch / u"fields.cab");
     ASSERT_EQ(r.code, kAnalyzeArchive);
     ASSERT_EQ(r.items.size(), 3u);  // the name that is not UTF-8 ends the listing
@@ -237,24 +237,24 @@ TEST_F(CabSetTest, EntryFieldsAndRefusals) {
     EXPECT_EQ(r.items[0].UnpackVersion, 0x0102u);
     EXPECT_EQ(local_text(r.items[0].ModTime), "2021-03-14 15:09:26");
 
-    spec.entries.resize(1);
-    spec.reserved1 = 1;
-    write(u"reserved1.cab", spec);
+    cabinet.entries.resize(1);
+    cabinet.reserved1 = 1;
+    write(u"reserved1.cab", cabinet);
     EXPECT_EQ(analyse_archive(scratch / u"reserved1.cab").code, kAnalyzeNotArchive);
 }
 
 // A name without its terminator within 2047 bytes is damage; a cabinet cut anywhere lists what
 // is whole and stops.
 TEST_F(CabSetTest, LongNamesAndTruncation) {
-    CabSpec spec;
-    spec.entries = {entry(std::string(2046, 'n'), 5), entry(std::string(2047, 'm'), 5), entry("after", 5)};
-    write(u"long.cab", spec);
+    CabLayout cabinet;
+    cabinet.entries = {entry(std::string(2046, 'n'), 5), entry(std::string(2047, 'm'), 5), entry("after", 5)};
+    write(u"long.cab", cabinet);
     test::AnalysedArchive r = analyse_archive(scratch / u"long.cab");
     ASSERT_EQ(r.code, kAnalyzeArchive);
     ASSERT_EQ(r.items.size(), 1u);
     EXPECT_EQ(r.items[0].Name.size(), 2046u);
 
-    CabSpec small;
+    CabLayout small;
     small.entries = {entry("a", 1), entry("b", 2), entry("c", 3)};
     std::string bytes = test::cab_file(small);
     for (std::size_t cut = 37; cut < bytes.size(); cut += 3) {
