@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "formats/archive_analysis.h"
-#include "shellext/core/menu_plan.h"
-#include "shellext/core/selection_analysis.h"
+#include "shellext/core/commands/menu_plan.h"
+#include "shellext/core/selection/selection_analysis.h"
 
 namespace {
 

@@ -29,9 +29,9 @@ done
 echo
 echo "== sample archives (build/samples) through kubinfo"
 rm -rf build/samples
-tests/support/make-zip-fixtures.sh "$top/build/samples/zip" >/dev/null
-tests/support/make-tar-fixtures.sh "$top/build/samples/tar" >/dev/null
-tests/support/make-compressed-fixtures.sh "$top/build/samples/compressed" >/dev/null
+tests/support/fixtures/make-zip-fixtures.sh "$top/build/samples/zip" >/dev/null
+tests/support/fixtures/make-tar-fixtures.sh "$top/build/samples/tar" >/dev/null
+tests/support/fixtures/make-compressed-fixtures.sh "$top/build/samples/compressed" >/dev/null
 if [ -x build/release/bin/make_kub_samples ]; then
   mkdir -p build/samples/kub
   build/release/bin/make_kub_samples "$top/build/samples/kub" >/dev/null
@@ -51,7 +51,7 @@ echo "kubinfo exit status: $status (0 all archives, 1 some file not an archive, 
 # a link to p7zip's 7z.so) in the folder the archiver's App Paths entry points into.
 echo
 echo "== 7z samples (build/samples/7z) through kubinfo and 7-Zip's library"
-tests/support/make-7z-fixtures.sh "$top/build/samples/7z" >/dev/null
+tests/support/fixtures/make-7z-fixtures.sh "$top/build/samples/7z" >/dev/null
 mkdir -p build/samples/7z-library
 ln -sf /usr/lib/p7zip/7z.so build/samples/7z-library/7zxa.dll
 printf '[HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\korvex.exe]\n@="%s"\n' \

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every libFuzzer target of the fuzz build briefly: run-fuzzers.sh SECONDS (per target).
 # Seeds are made first: ZIP, 7z, tar, gzip, bzip2, xz and compress files from the independent tools
-# (tests/support/make-zip-fixtures.sh, make-7z-fixtures.sh, make-tar-fixtures.sh,
+# (tests/support/fixtures/make-zip-fixtures.sh, make-7z-fixtures.sh, make-tar-fixtures.sh,
 # make-compressed-fixtures.sh, the cab/lzh/uue/arj scripts), ISO 9660 and UDF images
 # (make-iso-fixtures.sh) and KUB and ACE archives from our writers, each corpus kept in
 # build/fuzz/corpus/NAME.
@@ -16,21 +16,21 @@ seeds="$build/seeds"
 
 mkdir -p "$seeds/zip" "$seeds/kub" "$seeds/7z"
 if [ ! -f "$seeds/zip/.made" ]; then
-  "$top/tests/support/make-zip-fixtures.sh" "$seeds/zip-full" >/dev/null
+  "$top/tests/support/fixtures/make-zip-fixtures.sh" "$seeds/zip-full" >/dev/null
   # Large archives slow every run; the small ones cover the same structures.
   find "$seeds/zip-full" -name '*.z*' -size -300k ! -name '*.expected' -exec cp {} "$seeds/zip/" \;
   rm -rf "$seeds/zip-full"
   touch "$seeds/zip/.made"
 fi
 if [ ! -f "$seeds/7z/.made" ]; then
-  "$top/tests/support/make-7z-fixtures.sh" "$seeds/7z-full" >/dev/null
+  "$top/tests/support/fixtures/make-7z-fixtures.sh" "$seeds/7z-full" >/dev/null
   find "$seeds/7z-full" -type f ! -name '*.expected' -size -300k -exec cp {} "$seeds/7z/" \;
   rm -rf "$seeds/7z-full"
   touch "$seeds/7z/.made"
 fi
 mkdir -p "$seeds/tar" "$seeds/inflate"
 if [ ! -f "$seeds/tar/.made" ]; then
-  "$top/tests/support/make-tar-fixtures.sh" "$seeds/tar-full" >/dev/null
+  "$top/tests/support/fixtures/make-tar-fixtures.sh" "$seeds/tar-full" >/dev/null
   find "$seeds/tar-full" -type f ! -name '*expected' -size -300k -exec cp {} "$seeds/tar/" \;
   # Raw DEFLATE for the inflate target: gzip files without a stored name, from the OS byte on
   # (the target takes its first byte as the way to cut the input into pieces).
@@ -44,7 +44,7 @@ fi
 for kind in cab lzh uue arj; do
   mkdir -p "$seeds/$kind"
   if [ ! -f "$seeds/$kind/.made" ]; then
-    "$top/tests/support/make-$kind-fixtures.sh" "$seeds/$kind-full" >/dev/null
+    "$top/tests/support/fixtures/make-$kind-fixtures.sh" "$seeds/$kind-full" >/dev/null
     find "$seeds/$kind-full" -type f ! -name '*.expected' -size -300k -exec cp {} "$seeds/$kind/" \;
     rm -rf "$seeds/$kind-full"
     touch "$seeds/$kind/.made"
@@ -56,7 +56,7 @@ if [ -x "$bin/make_ace_samples" ] && [ ! -f "$seeds/ace/.made" ]; then
 fi
 mkdir -p "$seeds/iso"
 if [ ! -f "$seeds/iso/.made" ]; then
-  "$top/tests/support/make-iso-fixtures.sh" "$seeds/iso-full" >/dev/null
+  "$top/tests/support/fixtures/make-iso-fixtures.sh" "$seeds/iso-full" >/dev/null
   # The images are sparse beyond their structures; the smaller ones are seeds enough.
   find "$seeds/iso-full" -type f ! -name '*.expected' -size -1100k -exec cp {} "$seeds/iso/" \;
   rm -rf "$seeds/iso-full"
@@ -64,7 +64,7 @@ if [ ! -f "$seeds/iso/.made" ]; then
 fi
 mkdir -p "$seeds/compressed"
 if [ ! -f "$seeds/compressed/.made" ]; then
-  "$top/tests/support/make-compressed-fixtures.sh" "$seeds/compressed-full" >/dev/null
+  "$top/tests/support/fixtures/make-compressed-fixtures.sh" "$seeds/compressed-full" >/dev/null
   find "$seeds/compressed-full" -type f ! -name '*.decoded' ! -name '*.expected' -size -300k \
     -exec cp {} "$seeds/compressed/" \;
   rm -rf "$seeds/compressed-full"

@@ -1,8 +1,8 @@
 // The library's entry points: the loader notification and the two exports the COM loader calls.
 #include <windows.h>
 
-#include "shellext/win32/class_factory.h"
-#include "shellext/win32/library_lifetime.h"
+#include "shellext/win32/com/class_factory.h"
+#include "shellext/win32/com/library_lifetime.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) kub::on_library_load(instance);

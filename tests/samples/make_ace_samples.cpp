@@ -5,7 +5,7 @@
 #include <string>
 
 #include "common/checksum/crc32.h"
-#include "tests/support/ace_writer.h"
+#include "tests/support/writers/ace_writer.h"
 
 namespace {
 

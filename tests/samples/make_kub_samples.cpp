@@ -3,7 +3,7 @@
 // Used for sample listings and as fuzzing seeds. Exit 0 on success, 1 on a usage or write error.
 #include <cstdio>
 
-#include "tests/support/kub_writer.h"
+#include "tests/support/writers/kub_writer.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {

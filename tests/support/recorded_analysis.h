@@ -10,7 +10,7 @@
 #include "formats/archive_analysis.h"
 #include "formats/archive_reader.h"
 #include "tests/support/ascii_text.h"
-#include "tests/support/tool_fixtures.h"
+#include "tests/support/fixtures/tool_fixtures.h"
 
 namespace kub::test {
 

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "shellext/core/module_state.h"
-#include "shellext/win32/class_factory.h"
-#include "shellext/win32/class_ids.h"
-#include "shellext/win32/menu_insertion.h"
-#include "shellext/win32/shell_extension.h"
+#include "shellext/win32/com/class_factory.h"
+#include "shellext/win32/com/class_ids.h"
+#include "shellext/win32/menu/menu_insertion.h"
+#include "shellext/win32/com/shell_extension.h"
 #include "tests/wine/host/hdrop_data_object.h"
 #include "tests/wine/host/shell_host.h"
 

@@ -3,11 +3,11 @@
 #include "common/files/file_helpers.h"
 #include "common/os/os.h"
 #include "formats/archive_analysis.h"
-#include "shellext/core/command_kind.h"
-#include "shellext/core/menu_command.h"
-#include "shellext/core/menu_plan.h"
+#include "shellext/core/commands/command_kind.h"
+#include "shellext/core/commands/menu_command.h"
+#include "shellext/core/commands/menu_plan.h"
 #include "shellext/core/module_state.h"
-#include "shellext/core/selection_analysis.h"
+#include "shellext/core/selection/selection_analysis.h"
 #include "tools/kubinfo/utf8_output.h"
 
 namespace kub::tool {

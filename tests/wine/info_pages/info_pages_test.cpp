@@ -20,10 +20,10 @@
 
 #include "common/os/win32/wide_cast.h"
 #include "resources/info_page_ids.h"
-#include "shellext/win32/info_pages.h"
+#include "shellext/win32/pages/info_pages.h"
 #include "formats/format_registry.h"
-#include "tests/support/kub_writer.h"
-#include "tests/support/zip_builder.h"
+#include "tests/support/writers/kub_writer.h"
+#include "tests/support/writers/zip_builder.h"
 #include "tests/wine/host/hdrop_data_object.h"
 #include "tests/wine/host/shell_host.h"
 

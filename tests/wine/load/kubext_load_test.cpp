@@ -22,8 +22,8 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/kub_writer.h"
-#include "tests/support/zip_builder.h"
+#include "tests/support/writers/kub_writer.h"
+#include "tests/support/writers/zip_builder.h"
 #include "tests/wine/host/hdrop_data_object.h"
 #include "tests/wine/host/shell_host.h"
 

@@ -16,9 +16,9 @@
 #include <thread>
 #include <vector>
 
-#include "shellext/core/comment_dump.h"
-#include "shellext/win32/archiver_launch.h"
-#include "tests/support/kub_writer.h"
+#include "shellext/core/pages/comment_dump.h"
+#include "shellext/win32/launch/archiver_launch.h"
+#include "tests/support/writers/kub_writer.h"
 #include "tests/wine/host/hdrop_data_object.h"
 #include "tests/wine/host/shell_host.h"
 

@@ -21,9 +21,9 @@
 
 #include "common/language/language_module.h"
 #include "common/registry/registry_access.h"
-#include "shellext/win32/library_lifetime.h"
-#include "shellext/win32/menu_images.h"
-#include "shellext/win32/module_gdi_objects.h"
+#include "shellext/win32/com/library_lifetime.h"
+#include "shellext/win32/menu/menu_images.h"
+#include "shellext/win32/menu/module_gdi_objects.h"
 #include "tests/wine/host/hdrop_data_object.h"
 #include "tests/wine/host/shell_host.h"
 

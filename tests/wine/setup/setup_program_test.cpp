@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/language_file_writer.h"
+#include "tests/support/writers/language_file_writer.h"
 #include "tests/support/setup_traces.h"
 #include "tests/wine/host/hdrop_data_object.h"
 #include "tests/wine/host/shell_host.h"
