@@ -33,6 +33,7 @@ inline constexpr std::uint16_t kIdLogicalVolume = 6;
 inline constexpr std::uint16_t kIdTerminating = 8;
 inline constexpr std::uint16_t kIdFileSet = 256;
 inline constexpr std::uint16_t kIdFileIdentifier = 257;
+inline constexpr std::uint16_t kIdAllocationExtent = 258;
 inline constexpr std::uint16_t kIdFileEntry = 261;
 inline constexpr std::uint16_t kIdExtendedFileEntry = 266;
 
@@ -127,6 +128,10 @@ inline constexpr std::uint8_t kFidParent = 0x08;
 inline constexpr std::uint32_t kExtentLengthMask = 0x3FFFFFFF;
 // Extent kind (top two bits) of a pointer to the next extent of allocation descriptors.
 inline constexpr std::uint32_t kExtentNextDescriptors = 3;
+// Allocation extent descriptor (where such a pointer leads): 16 previous extent's location (4)
+//   20 length of the allocation descriptors (4) | 24 the descriptors
+inline constexpr std::size_t kAedDescriptorsLength = 20;
+inline constexpr std::size_t kAedDescriptors = 24;
 
 // Limits of the walk.
 inline constexpr int kMaxDepth = 255;
@@ -135,6 +140,9 @@ inline constexpr std::size_t kMaxPartitionDescriptors = 2;
 // descriptors followed: a loop of pointers ends the walk.
 inline constexpr int kMaxSequenceDescriptors = 1024;
 inline constexpr int kMaxFileSetDescriptors = 1024;
+// Further extents of allocation descriptors followed for one file: a loop of them ends the walk.
+// 4096 blocks of descriptors describe far more extents than any real file has.
+inline constexpr int kMaxAllocationExtents = 4096;
 inline constexpr std::size_t kDirectoryPiece = 65536;
 inline constexpr std::size_t kMaxNameUnits = 2047;
 

@@ -446,19 +446,34 @@ bool UdfVolume::LocateInExtents(std::span<const std::uint8_t> entry, int map, st
     if (kind != kAdShort && kind != kAdLong) return false;
     std::span<const std::uint8_t> area = allocation_area(entry);
     std::size_t step = kind == kAdShort ? 8 : 16;
-    for (std::size_t at = 0; area.size() - at >= step; at += step) {
+    std::vector<std::uint8_t> further;  // the allocation extent descriptor being walked
+    int further_extents = 0;
+    std::size_t at = 0;
+    while (area.size() - at >= step) {
         std::uint32_t field = le32(area, at);
         std::uint64_t length = field & kExtentLengthMask;
-        // A zero length ends the descriptors; so does the pointer to a further extent of them,
-        // which is not followed (no chain of them to bound).
-        if (length == 0 || (field >> 30) == kExtentNextDescriptors) break;
+        if (length == 0) break;  // a zero length ends the descriptors
+        int extent_map = kind == kAdShort ? map : le16(area, at + 8);
+        std::uint32_t block = le32(area, at + 4);
+        if ((field >> 30) == kExtentNextDescriptors) {
+            // The descriptors go on in an allocation extent descriptor elsewhere.
+            if (++further_extents > kMaxAllocationExtents) return false;
+            if (!ReadDescriptor(extent_map, block, further) || le16(further, kTagIdentifier) != kIdAllocationExtent)
+                return false;
+            std::size_t recorded = le32(further, kAedDescriptorsLength);
+            std::size_t held = std::min(recorded, further.size() - kAedDescriptors);
+            area = std::span<const std::uint8_t>(further).subspan(kAedDescriptors, held);
+            at = 0;
+            continue;
+        }
         if (offset < length) {
-            where_map = kind == kAdShort ? map : le16(area, at + 8);
-            where = std::uint64_t{le32(area, at + 4)} * block_size_ + offset;
+            where_map = extent_map;
+            where = std::uint64_t{block} * block_size_ + offset;
             left = length - offset;
             return true;
         }
         offset -= length;
+        at += step;
     }
     return false;
 }

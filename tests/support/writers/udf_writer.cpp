@@ -174,12 +174,39 @@ std::uint32_t Builder::WriteDirectory(std::uint32_t self, std::uint32_t parent, 
         Bytes f = Fid(c.name, c.characteristics, c.entry, data_block);
         data.insert(data.end(), f.begin(), f.end());
     }
-    if (data.size() > kBlock) throw std::runtime_error("directory too large for the writer");
-    Bytes ad(8, 0);
-    put32(ad, 0, static_cast<std::uint32_t>(data.size()));
-    put32(ad, 4, data_block);
     std::uint64_t length = data.size();
+    if (data.size() <= kBlock) {
+        Bytes ad(8, 0);
+        put32(ad, 0, static_cast<std::uint32_t>(data.size()));
+        put32(ad, 4, data_block);
+        PutStructure(data_block, std::move(data));
+        PutStructure(self, FileEntry(4, length, self, 0, ad));
+        return self;
+    }
+    // Two blocks: the entry records the first and points to an allocation extent descriptor that
+    // records the second (or, looping, only itself).
+    if (data.size() > 2 * kBlock || self != parent) throw std::runtime_error("directory too large for the writer");
+    std::uint32_t second_block = AllocateStructure();
+    std::uint32_t further = AllocateStructure();
+    Bytes ad(16, 0);
+    put32(ad, 0, kBlock);
+    put32(ad, 4, data_block);
+    put32(ad, 8, (3u << 30) | static_cast<std::uint32_t>(kBlock));
+    put32(ad, 12, further);
+    Bytes aed(24 + 8, 0);
+    put32(aed, 20, 8);
+    if (o_.continuation_loop) {
+        put32(aed, 24, (3u << 30) | static_cast<std::uint32_t>(kBlock));
+        put32(aed, 28, further);
+    } else {
+        put32(aed, 24, static_cast<std::uint32_t>(data.size() - kBlock));
+        put32(aed, 28, second_block);
+    }
+    seal(aed, 258, further);
+    PutStructure(second_block, Bytes(data.begin() + kBlock, data.end()));
+    data.resize(kBlock);
     PutStructure(data_block, std::move(data));
+    PutStructure(further, std::move(aed));
     PutStructure(self, FileEntry(4, length, self, 0, ad));
     return self;
 }
@@ -217,6 +244,13 @@ std::string Builder::Build() {
         root_children.push_back({u"d", 0x02, chain[0]});
     }
     if (o_.self_loop) root_children.push_back({u"loop", 0x02, root});
+    if (o_.root_descriptors_continued)
+        for (int i = 0; i < 40; ++i) {
+            char16_t name[] = u"f00.txt";
+            name[1] = static_cast<char16_t>(u'0' + i / 10);
+            name[2] = static_cast<char16_t>(u'0' + i % 10);
+            root_children.push_back({name, 0, hello});
+        }
     WriteDirectory(root, root, root_children);
 
     Bytes f(512, 0);

@@ -27,6 +27,11 @@ struct UdfImageOptions {
     bool write_vat = true;  // virtual: the table at the last block
     int chain_depth = 0;    // nested folders "d" under the root
     bool self_loop = false; // a folder "loop" in the root whose entry is the root's own
+    // The root also holds f00.txt to f39.txt (hello.txt's entry), its data in two blocks whose
+    // second extent is described in an allocation extent descriptor the root's entry points to;
+    // with the loop, that descriptor points to itself instead.
+    bool root_descriptors_continued = false;
+    bool continuation_loop = false;
     // Partition descriptors recorded before the real one (sequence main_sequence).
     std::vector<UdfPartitionDescriptorEntry> descriptors_before;
     std::uint32_t main_sequence = 1;

@@ -192,6 +192,27 @@ TEST_F(UdfVolumes, FolderThatContainsItselfEnds) {
     EXPECT_EQ(names(l), expected);
 }
 
+TEST_F(UdfVolumes, AllocationDescriptorsContinuedInAFurtherExtent) {
+    // The root's second block is recorded only in the allocation extent descriptor; f37.txt to
+    // f39.txt lie wholly in it, f36.txt across the two blocks.
+    for (UdfPartitionKind kind : {UdfPartitionKind::physical, UdfPartitionKind::metadata}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        Listing l = list({.kind = kind, .revision = 0x0250, .root_descriptors_continued = true});
+        ASSERT_TRUE(l.opened);
+        EXPECT_EQ(l.last_result, kNoMoreItems);
+        ASSERT_EQ(l.items.size(), 45u);
+        EXPECT_EQ(l.items[5].Name, u"f00.txt");
+        EXPECT_EQ(l.items[41].Name, u"f36.txt");
+        EXPECT_EQ(l.items[44].Name, u"f39.txt");
+        EXPECT_EQ(l.items[44].UnpackedSize, 11u);
+    }
+    // A descriptor extent that names itself as the next one ends the walk.
+    Listing l = list({.root_descriptors_continued = true, .continuation_loop = true});
+    ASSERT_TRUE(l.opened);
+    EXPECT_EQ(l.last_result, kItemDamagedSource);
+    EXPECT_TRUE(l.items.empty());
+}
+
 TEST_F(UdfVolumes, BadTagChecksumMakesTheDescriptorUnreadable) {
     std::string image = test::build_udf_image({});
     // The root's file entry: partition block 2.
