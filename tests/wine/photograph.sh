@@ -3,7 +3,8 @@
 # what only a drawn window has: at least MIN pixels of COLOUR (a menu's or a dialog's face, an
 # item's icon) in the area WxH+X+Y, for each triple given. The program may take a while to draw
 # on a busy machine, so the display is photographed again until the picture holds them all or
-# the program ends; then the program is stopped. A blank capture fails.
+# the program ends; then the program is stopped. A blank capture fails. The photograph kept is
+# cropped to what was drawn: the windows and menus, without the black screen around them.
 # Usage: photograph.sh DISPLAY PNG PID COLOUR MIN AREA [COLOUR MIN AREA ...]
 set -u
 display=$1 png=$2 pid=$3
@@ -38,4 +39,5 @@ if [ -n "$missing" ]; then
   echo "$missing" >&2
   exit 1
 fi
+convert "$png" -bordercolor black -border 1 -trim +repage "$png"
 echo "screenshot: $png"
