@@ -22,7 +22,6 @@ using namespace gzip;
 namespace {
 
 // Consumed output is kept until this much has piled up, so small reads do not move memory.
-constexpr std::size_t kCompactThreshold = 0x20000;
 // Compressed input is read in pieces of this size while a stream is decoded.
 constexpr std::size_t kInputChunk = 128 * 1024;
 
@@ -71,7 +70,7 @@ void GzipReader::Close(ArchiveSummary& summary) {
     summary.FormatName = u"GZIP";
     inflater_.reset();
     std::vector<std::uint8_t>().swap(input_);
-    std::vector<std::uint8_t>().swap(output_);
+    output_.Release();
     collect_ = false;
     file_.reset();
 }
@@ -164,9 +163,7 @@ int GzipReader::ReadItem(ItemHeader& item) {
 
 bool GzipReader::OpenStream(std::u16string_view path) {
     (void)path;
-    std::vector<std::uint8_t>().swap(output_);
-    read_offset_ = 0;
-    delivered_ = 0;
+    output_.StartOver();
     stream_ended_ = false;
     input_ended_ = false;
     crc_ = 0xFFFFFFFFu;
@@ -199,19 +196,11 @@ void GzipReader::Write(std::span<const std::uint8_t> bytes) {
         // Skipped data is counted as delivered without being kept.
         std::size_t dropped = static_cast<std::size_t>(std::min<std::uint64_t>(discard_, bytes.size()));
         discard_ -= dropped;
-        delivered_ += dropped;
+        output_.CountDropped(dropped);
         bytes = bytes.subspan(dropped);
         if (bytes.empty()) return;
     }
-    std::size_t fill = output_.size();
-    if (bytes.size() > output_.capacity() - fill) {
-        try {
-            output_.reserve(fill + bytes.size() + fill / 4);
-        } catch (const std::bad_alloc&) {
-            ErrorState::out_of_memory();
-        }
-    }
-    output_.insert(output_.end(), bytes.begin(), bytes.end());
+    if (!output_.Append(bytes)) ErrorState::out_of_memory();
 }
 
 void GzipReader::NoteInputEnd() {
@@ -253,9 +242,8 @@ void GzipReader::EndMember() {
 }
 
 void GzipReader::Produce(std::size_t count) {
-    while (!stream_ended_ && output_.size() - read_offset_ < count) {
-        std::size_t waiting = output_.size() - read_offset_;
-        InflateStatus status = inflater_->Decode(count - waiting);
+    while (!stream_ended_ && output_.waiting() < count) {
+        InflateStatus status = inflater_->Decode(count - output_.waiting());
         NoteInputEnd();
         if (inflater_->final_block_done()) {
             EndMember();
@@ -269,60 +257,45 @@ void GzipReader::Produce(std::size_t count) {
     }
 }
 
-std::size_t GzipReader::Deliver(std::uint8_t* out, std::size_t count) {
-    std::size_t n = std::min(count, output_.size() - read_offset_);
-    if (out != nullptr && n != 0) std::memcpy(out, output_.data() + read_offset_, n);
-    read_offset_ += n;
-    if (read_offset_ == output_.size()) {
-        output_.clear();
-        read_offset_ = 0;
-    } else if (read_offset_ > kCompactThreshold) {
-        output_.erase(output_.begin(), output_.begin() + static_cast<std::ptrdiff_t>(read_offset_));
-        read_offset_ = 0;
-    }
-    delivered_ += n;
-    return n;
-}
-
 std::size_t GzipReader::ReadStream(std::span<std::uint8_t> buffer, bool& error) {
     error = false;
     if (!collect_ || !inflater_) return 0;
     Produce(buffer.size());
-    return Deliver(buffer.data(), buffer.size());
+    return output_.Deliver(buffer.data(), buffer.size());
 }
 
 bool GzipReader::DiscardUpTo(std::uint64_t position) {
-    while (delivered_ < position) {
-        std::uint64_t before = delivered_;
-        std::size_t waiting = output_.size() - read_offset_;
+    while (output_.delivered() < position) {
+        std::uint64_t before = output_.delivered();
+        std::size_t waiting = output_.waiting();
         if (waiting != 0) {
-            Deliver(nullptr, static_cast<std::size_t>(std::min<std::uint64_t>(position - delivered_, waiting)));
+            output_.Deliver(nullptr, static_cast<std::size_t>(std::min<std::uint64_t>(position - before, waiting)));
             continue;
         }
         // What is decoded from here up to the position is dropped as it comes, never stored.
-        discard_ = position - delivered_;
+        discard_ = position - before;
         Produce(1);
         discard_ = 0;
-        if (delivered_ == before && output_.size() == read_offset_) return false;
+        if (output_.delivered() == before && output_.waiting() == 0) return false;
     }
     return true;
 }
 
 std::int64_t GzipReader::SkipTo(std::uint64_t position) {
-    if (position < delivered_) return kSkipToFailed;
-    if (!collect_ || !inflater_) return position == delivered_ ? static_cast<std::int64_t>(delivered_) : kSkipToDataEnded;
+    std::uint64_t delivered = output_.delivered();
+    if (position < delivered) return kSkipToFailed;
+    if (!collect_ || !inflater_) return position == delivered ? static_cast<std::int64_t>(delivered) : kSkipToDataEnded;
     if (!DiscardUpTo(position)) return kSkipToDataEnded;
-    return static_cast<std::int64_t>(delivered_);
+    return static_cast<std::int64_t>(output_.delivered());
 }
 
 void GzipReader::CloseStream() {
     // Only when something was decoded: the rest is decoded (and its checksums checked) unless
     // the data or the input has ended.
-    if (inflater_ && (output_.capacity() != 0 || delivered_ != 0) && !stream_ended_ && !input_ended_) {
+    if (inflater_ && output_.used() && !stream_ended_ && !input_ended_) {
         DiscardUpTo(UINT64_MAX);
     }
-    std::vector<std::uint8_t>().swap(output_);
-    read_offset_ = 0;
+    output_.Release();
     collect_ = false;
 }
 

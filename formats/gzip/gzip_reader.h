@@ -5,9 +5,9 @@
 //
 // Stream state: the inflater decodes from `file_` (read in large pieces into `input_`) into its
 // window and hands what it decoded to this reader, which checksums it and, in collect mode,
-// appends it to `output_`. `output_[read_offset_, size)` is decoded and not yet delivered;
-// `delivered_` counts what was delivered since OpenStream. Decoding goes on only while fewer
-// bytes wait than a read asked for, so the output buffer holds one read plus one window at most.
+// appends it to `output_`, which counts what was delivered since OpenStream. Decoding goes on
+// only while fewer bytes wait than a read asked for, so the output holds one read plus one window
+// at most.
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -17,6 +17,7 @@
 
 #include "formats/archive_reader.h"
 #include "formats/buffered_input_file.h"
+#include "formats/decoded_bytes.h"
 #include "formats/gzip/gzip_format.h"
 #include "formats/gzip/inflate.h"
 
@@ -56,7 +57,6 @@ private:
     // After a member's last block: its trailer, and the next member's header if one follows.
     void EndMember();
     // Moves up to `count` waiting bytes to `out` (or drops them when `out` is null).
-    std::size_t Deliver(std::uint8_t* out, std::size_t count);
     // Moves forward to a decompressed position, dropping the data; false when the data ended
     // (or a block failed) first.
     bool DiscardUpTo(std::uint64_t position);
@@ -72,9 +72,7 @@ private:
     std::unique_ptr<Inflater> inflater_;
     std::vector<std::uint8_t> input_;  // the compressed piece the inflater works on
     std::uint32_t crc_ = 0xFFFFFFFFu;
-    std::vector<std::uint8_t> output_;
-    std::size_t read_offset_ = 0;
-    std::uint64_t delivered_ = 0;
+    DecodedBytes output_;
     std::uint64_t discard_ = 0;  // decoded bytes still to drop for a skip
     bool collect_ = false;
     bool stream_ended_ = false;

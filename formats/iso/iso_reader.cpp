@@ -11,6 +11,7 @@
 #include "formats/byte_reader.h"
 #include "formats/format_registry.h"
 #include "formats/iso/iso_layout.h"
+#include "formats/reader_guard.h"
 #include "formats/udf/udf_recognition.h"
 
 namespace kub {
@@ -66,64 +67,57 @@ bool IsoReader::Open(std::u16string& path, std::span<const std::uint8_t> head, s
     if (!is_volume_descriptor(primary, kVdPrimary) || le16(primary, kVdLogicalBlockSize) != kSectorSize)
         return false;
 
-    try {
-        auto file = std::make_unique<BufferedInputFile>();
-        file->report_errors = false;
-        if (!file->Open(path)) return false;
+    return open_guarded(
+        [&] {
+            auto file = std::make_unique<BufferedInputFile>();
+            file->report_errors = false;
+            if (!file->Open(path)) return false;
 
-        std::span<const std::uint8_t> used = primary;
-        joliet_ = false;
-        for (int i = 0; i < kMaxDescriptorsScanned; ++i) {
-            std::size_t offset = kFirstDescriptorOffset + static_cast<std::size_t>(i) * kSectorSize;
-            if (head.size() - offset < kSectorSize) break;
-            std::span<const std::uint8_t> vd = head.subspan(offset, kSectorSize);
-            if (is_volume_descriptor(vd, kVdSupplementary) && has_joliet_escape(vd)) {
-                used = vd;
-                joliet_ = true;
-                break;
+            std::span<const std::uint8_t> used = primary;
+            joliet_ = false;
+            for (int i = 0; i < kMaxDescriptorsScanned; ++i) {
+                std::size_t offset = kFirstDescriptorOffset + static_cast<std::size_t>(i) * kSectorSize;
+                if (head.size() - offset < kSectorSize) break;
+                std::span<const std::uint8_t> vd = head.subspan(offset, kSectorSize);
+                if (is_volume_descriptor(vd, kVdSupplementary) && has_joliet_escape(vd)) {
+                    used = vd;
+                    joliet_ = true;
+                    break;
+                }
             }
-        }
 
-        std::int64_t length = file->FileLength();
-        image_size_ = length > 0 ? static_cast<std::uint64_t>(length) : 0;
-        // The table's size and place come from the image: a table that would reach past the end
-        // of the image cannot be read whole, so nothing is allocated for it.
-        std::uint64_t table_size = le32(used, kVdPathTableSize);
-        std::uint64_t table_start = std::uint64_t{le32(used, kVdPathTableLocation)} * kSectorSize;
-        if (table_start > image_size_ || table_size > image_size_ - table_start) return false;
-        file_ = std::move(file);
-        path_table_.resize(static_cast<std::size_t>(table_size));
-        if (!ReadAt(table_start, path_table_)) {
-            Release();
-            return false;
-        }
+            std::int64_t length = file->FileLength();
+            image_size_ = length > 0 ? static_cast<std::uint64_t>(length) : 0;
+            // The table's size and place come from the image: a table that would reach past the end
+            // of the image cannot be read whole, so nothing is allocated for it.
+            std::uint64_t table_size = le32(used, kVdPathTableSize);
+            std::uint64_t table_start = std::uint64_t{le32(used, kVdPathTableLocation)} * kSectorSize;
+            if (table_start > image_size_ || table_size > image_size_ - table_start) return false;
+            file_ = std::move(file);
+            path_table_.resize(static_cast<std::size_t>(table_size));
+            if (!ReadAt(table_start, path_table_)) {
+                Release();
+                return false;
+            }
 
-        // Index the records; a record cut by the end of the table is not one.
-        std::span<const std::uint8_t> table(path_table_);
-        for (std::size_t offset = 0; table.size() - offset >= kPtFixedSize;) {
-            std::size_t id_length = table[offset + kPtIdentifierLength];
-            std::size_t size = kPtFixedSize + id_length + (id_length & 1);
-            if (table.size() - offset < size) break;
-            record_offsets_.push_back(offset);
-            offset += size;
-        }
-        next_record_ = 0;
-        bytes_left_ = 0;
-        trans_tbl_listed_ = false;
-        last_date_ = {};
-        last_time_ = time_from_local(LocalTime{});
-        start_offset = 0;
-        return true;
-    } catch (const std::bad_alloc&) {
-        Release();
-        ErrorState::out_of_memory();
-    } catch (const KUB_EXIT&) {
-        Release();
-        throw;
-    } catch (...) {
-        Release();
-        return false;
-    }
+            // Index the records; a record cut by the end of the table is not one.
+            std::span<const std::uint8_t> table(path_table_);
+            for (std::size_t offset = 0; table.size() - offset >= kPtFixedSize;) {
+                std::size_t id_length = table[offset + kPtIdentifierLength];
+                std::size_t size = kPtFixedSize + id_length + (id_length & 1);
+                if (table.size() - offset < size) break;
+                record_offsets_.push_back(offset);
+                offset += size;
+            }
+            next_record_ = 0;
+            bytes_left_ = 0;
+            trans_tbl_listed_ = false;
+            last_date_ = {};
+            last_time_ = time_from_local(LocalTime{});
+            start_offset = 0;
+            return true;
+        },
+        [this] { Release(); });
 }
 
 void IsoReader::Close(ArchiveSummary& summary) {

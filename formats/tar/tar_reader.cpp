@@ -10,6 +10,7 @@
 #include "common/time/common_time.h"
 #include "formats/format_registry.h"
 #include "formats/read_progress.h"
+#include "formats/reader_guard.h"
 #include "formats/tar/tar_header.h"
 #include "formats/tar/tar_layout.h"
 
@@ -69,50 +70,46 @@ void TarReader::ReleaseSource() {
 bool TarReader::Open(std::u16string& path, std::span<const std::uint8_t> head, std::int32_t& start_offset,
                      int flags) {
     ReleaseSource();
-    try {
-        if (ClaimsName(path)) {
-            int index = InnerStreamReaderIndex(path);
-            std::unique_ptr<ArchiveReader> made = index >= 0 ? create_format_reader(index, options()) : nullptr;
-            if (auto* stream = dynamic_cast<SingleStreamReader*>(made.get())) {
-                made.release();
-                inner_.reset(stream);
-                std::int32_t inner_offset = 0;
-                if (!inner_->Open(path, head, inner_offset, flags)) {
+    return open_guarded(
+        [&] {
+            if (ClaimsName(path)) {
+                int index = InnerStreamReaderIndex(path);
+                std::unique_ptr<ArchiveReader> made = index >= 0 ? create_format_reader(index, options()) : nullptr;
+                if (auto* stream = dynamic_cast<SingleStreamReader*>(made.get())) {
+                    made.release();
+                    inner_.reset(stream);
+                    std::int32_t inner_offset = 0;
+                    if (!inner_->Open(path, head, inner_offset, flags)) {
+                        ArchiveSummary scratch;
+                        inner_->Close(scratch);
+                        inner_.reset();
+                    }
+                }
+            }
+            if (!inner_ && !PassesHeaderTest(head, !has_extension(path, u"tar"))) return false;
+
+            archive_name_ = path;
+            cut_to_capacity(archive_name_, kPathCapacity);
+            if (inner_) {
+                if (!inner_->OpenStream(path)) {
                     ArchiveSummary scratch;
                     inner_->Close(scratch);
                     inner_.reset();
+                    return false;
                 }
+            } else {
+                auto file = std::make_unique<DiskFile>();
+                file->report_errors = false;
+                if (!file->Open(path)) return false;
+                file_size_ = static_cast<std::uint64_t>(std::max<std::int64_t>(file->FileLength(), 0));
+                file_ = std::move(file);
             }
-        }
-        if (!inner_ && !PassesHeaderTest(head, !has_extension(path, u"tar"))) return false;
-
-        archive_name_ = path;
-        cut_to_capacity(archive_name_, kPathCapacity);
-        if (inner_) {
-            if (!inner_->OpenStream(path)) {
-                ArchiveSummary scratch;
-                inner_->Close(scratch);
-                inner_.reset();
-                return false;
-            }
-        } else {
-            auto file = std::make_unique<DiskFile>();
-            file->report_errors = false;
-            if (!file->Open(path)) return false;
-            file_size_ = static_cast<std::uint64_t>(std::max<std::int64_t>(file->FileLength(), 0));
-            file_ = std::move(file);
-        }
-        position_ = 0;
-        read_at_ = 0;
-        start_offset = 0;
-        return true;
-    } catch (const KUB_EXIT&) {
-        ReleaseSource();
-        throw;
-    } catch (...) {
-        ReleaseSource();
-        return false;
-    }
+            position_ = 0;
+            read_at_ = 0;
+            start_offset = 0;
+            return true;
+        },
+        [this] { ReleaseSource(); });
 }
 
 void TarReader::Close(ArchiveSummary& summary) {

@@ -9,6 +9,7 @@
 #include "common/time/common_time.h"
 #include "formats/byte_reader.h"
 #include "formats/format_registry.h"
+#include "formats/reader_guard.h"
 #include "formats/udf/udf_layout.h"
 #include "formats/udf/udf_recognition.h"
 
@@ -58,23 +59,16 @@ bool UdfReader::Open(std::u16string& path, std::span<const std::uint8_t> head, s
     Release();
     revision_ = 0;
     if (head.size() < kMinimumHead || !carries_udf_recognition(head)) return false;
-    try {
-        auto volume = std::make_unique<UdfVolume>();
-        if (!volume->Open(path)) return false;
-        revision_ = volume->revision();
-        volume_ = std::move(volume);
-        start_offset = 0;
-        return true;
-    } catch (const std::bad_alloc&) {
-        Release();
-        ErrorState::out_of_memory();
-    } catch (const KUB_EXIT&) {
-        Release();
-        throw;
-    } catch (...) {
-        Release();
-        return false;
-    }
+    return open_guarded(
+        [&] {
+            auto volume = std::make_unique<UdfVolume>();
+            if (!volume->Open(path)) return false;
+            revision_ = volume->revision();
+            volume_ = std::move(volume);
+            start_offset = 0;
+            return true;
+        },
+        [this] { Release(); });
 }
 
 void UdfReader::Close(ArchiveSummary& summary) {

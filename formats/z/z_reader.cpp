@@ -20,7 +20,6 @@ constexpr std::uint8_t kWidthMask = 0x1F;
 constexpr std::uint8_t kBlockModeFlag = 0x80;
 constexpr std::size_t kHeaderSize = 3;
 // Consumed output is kept until this much has piled up, so small reads do not move memory.
-constexpr std::size_t kCompactThreshold = 0x20000;
 
 }  // namespace
 
@@ -74,7 +73,7 @@ bool ZReader::OpenStream(std::u16string_view path) {
     CloseStream();
     if (!file_) return false;
     collect_ = true;
-    delivered_ = 0;
+    output_.StartOver();
     stream_ended_ = true;
     std::array<std::uint8_t, kHeaderSize> header{};
     if (!file_->Seek(0, SeekMethod::begin) ||
@@ -97,8 +96,7 @@ bool ZReader::OpenStream(std::u16string_view path) {
 
 void ZReader::CloseStream() {
     decoder_.reset();
-    std::vector<std::uint8_t>().swap(output_);
-    read_offset_ = 0;
+    output_.Release();
     collect_ = false;
     stream_ended_ = false;
 }
@@ -108,23 +106,12 @@ std::size_t ZReader::ReadGroup(std::span<std::uint8_t> out) {
     return got > 0 ? static_cast<std::size_t>(got) : 0;
 }
 
-bool ZReader::Write(std::span<const std::uint8_t> bytes) {
-    std::size_t fill = output_.size();
-    if (bytes.size() > output_.capacity() - fill) {
-        try {
-            output_.reserve(fill + bytes.size() + fill / 4);
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
-    }
-    output_.insert(output_.end(), bytes.begin(), bytes.end());
-    return true;
-}
+bool ZReader::Write(std::span<const std::uint8_t> bytes) { return output_.Append(bytes); }
 
 std::size_t ZReader::ReadStream(std::span<std::uint8_t> buffer, bool& error) {
     error = false;
     if (!collect_) return 0;
-    while (!stream_ended_ && output_.size() - read_offset_ < buffer.size()) {
+    while (!stream_ended_ && output_.waiting() < buffer.size()) {
         LzwStatus status = decoder_->Run(*this, *this);
         if (status == LzwStatus::kMore) continue;
         stream_ended_ = true;
@@ -136,23 +123,12 @@ std::size_t ZReader::ReadStream(std::span<std::uint8_t> buffer, bool& error) {
             ErrorState::set_code(KUB_CRC_ERROR);
         }
     }
-    std::size_t n = std::min(buffer.size(), output_.size() - read_offset_);
-    if (n != 0) std::memcpy(buffer.data(), output_.data() + read_offset_, n);
-    read_offset_ += n;
-    if (read_offset_ == output_.size()) {
-        output_.clear();
-        read_offset_ = 0;
-    } else if (read_offset_ > kCompactThreshold) {
-        output_.erase(output_.begin(), output_.begin() + static_cast<std::ptrdiff_t>(read_offset_));
-        read_offset_ = 0;
-    }
-    delivered_ += n;
-    return n;
+    return output_.Deliver(buffer.data(), buffer.size());
 }
 
 std::int64_t ZReader::SkipTo(std::uint64_t position) {
     // The compress data has no end of its own to tell apart: whatever stops a skip fails it.
-    return SkipByReading(*this, delivered_, position, kSkipToFailed);
+    return SkipByReading(*this, output_.delivered(), position, kSkipToFailed);
 }
 
 }  // namespace kub

@@ -2,10 +2,9 @@
 // The compress reader (registry index 14): a .Z file is one item of unknown unpacked size. Under
 // the tar reader it delivers the decompressed data through our LZW decoder.
 //
-// Stream state: the decoder writes to `output_`; `output_[read_offset_, size)` is decoded and
-// not yet delivered, `delivered_` counts what was delivered since OpenStream. Decoding goes on
-// only while fewer bytes wait than a read asked for; `stream_ended_` is set when the codes end,
-// the data is damaged or the output could not grow.
+// Stream state: the decoder writes to `output_`, which counts what was delivered since
+// OpenStream. Decoding goes on only while fewer bytes wait than a read asked for; `stream_ended_`
+// is set when the codes end, the data is damaged or the output could not grow.
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -15,6 +14,7 @@
 
 #include "formats/archive_reader.h"
 #include "formats/buffered_input_file.h"
+#include "formats/decoded_bytes.h"
 #include "formats/z/lzw_decoder.h"
 
 namespace kub {
@@ -46,9 +46,7 @@ private:
     bool item_pending_ = false;
 
     std::unique_ptr<LzwDecoder> decoder_;
-    std::vector<std::uint8_t> output_;
-    std::size_t read_offset_ = 0;
-    std::uint64_t delivered_ = 0;
+    DecodedBytes output_;
     bool collect_ = false;
     bool stream_ended_ = false;
 };
