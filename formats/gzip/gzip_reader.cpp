@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
-#include <new>
 #include <string>
 
 #include "common/checksum/crc32.h"

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
-#include <new>
 
 #include "common/error_state.h"
 #include "formats/format_registry.h"
