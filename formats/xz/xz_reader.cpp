@@ -1,6 +1,7 @@
 #include "formats/xz/xz_reader.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "common/error_state.h"
@@ -74,6 +75,9 @@ void XzReader::EndDecoder() {
     std::vector<std::uint8_t>().swap(input_);
     input_fill_ = 0;
     input_pos_ = 0;
+    std::vector<std::uint8_t>().swap(decoded_);
+    decoded_pos_ = 0;
+    decoded_fill_ = 0;
 }
 
 bool XzReader::OpenStream(std::u16string_view path) {
@@ -87,12 +91,14 @@ bool XzReader::OpenStream(std::u16string_view path) {
     decoder_started_ = true;
     try {
         input_.resize(kInputSize);
+        decoded_.resize(kDecodeChunk);
     } catch (const std::bad_alloc&) {
         EndDecoder();
         ErrorState::out_of_memory();
     }
     input_ended_ = false;
     finished_ = false;
+    failed_ = false;
     delivered_ = 0;
     return true;
 }
@@ -101,9 +107,40 @@ void XzReader::CloseStream() { EndDecoder(); }
 
 std::size_t XzReader::ReadStream(std::span<std::uint8_t> buffer, bool& error) {
     error = false;
-    if (buffer.empty() || !decoder_started_ || finished_) return 0;
+    if (!decoder_started_) return 0;
     std::size_t produced = 0;
     while (produced < buffer.size()) {
+        if (decoded_pos_ < decoded_fill_) {
+            std::size_t n = std::min(buffer.size() - produced, decoded_fill_ - decoded_pos_);
+            std::memcpy(buffer.data() + produced, decoded_.data() + decoded_pos_, n);
+            decoded_pos_ += n;
+            produced += n;
+            continue;
+        }
+        if (failed_) {
+            failed_ = false;
+            error = true;
+            break;
+        }
+        if (finished_) break;
+        std::span<std::uint8_t> rest = buffer.subspan(produced);
+        if (rest.size() >= kDecodeChunk) {
+            std::size_t made = Decode(rest, failed_);
+            produced += made;
+            if (made == 0 && !failed_) break;
+            continue;
+        }
+        decoded_pos_ = 0;
+        decoded_fill_ = Decode(decoded_, failed_);
+        if (decoded_fill_ == 0 && !failed_) break;
+    }
+    delivered_ += produced;
+    return produced;
+}
+
+std::size_t XzReader::Decode(std::span<std::uint8_t> out, bool& failed) {
+    std::size_t produced = 0;
+    while (produced < out.size() && !finished_) {
         if (input_pos_ == input_fill_ && !input_ended_) {
             std::int64_t got = file_->Read(input_.data(), input_.size());
             input_pos_ = 0;
@@ -112,26 +149,23 @@ std::size_t XzReader::ReadStream(std::span<std::uint8_t> buffer, bool& error) {
         }
         decoder_.next_in = input_.data() + input_pos_;
         decoder_.avail_in = input_fill_ - input_pos_;
-        decoder_.next_out = buffer.data() + produced;
-        decoder_.avail_out = buffer.size() - produced;
+        decoder_.next_out = out.data() + produced;
+        decoder_.avail_out = out.size() - produced;
         lzma_ret ret = lzma_code(&decoder_, input_ended_ ? LZMA_FINISH : LZMA_RUN);
         std::size_t consumed = (input_fill_ - input_pos_) - decoder_.avail_in;
-        std::size_t made = (buffer.size() - produced) - decoder_.avail_out;
+        std::size_t made = (out.size() - produced) - decoder_.avail_out;
         input_pos_ += consumed;
         produced += made;
         if (ret == LZMA_STREAM_END) {
             finished_ = true;
-            break;
-        }
-        if (ret != LZMA_OK) {
+        } else if (ret != LZMA_OK) {
             // A file that ends inside a stream just ends the data; everything else is damage.
-            if (ret != LZMA_BUF_ERROR) error = true;
+            if (ret != LZMA_BUF_ERROR) failed = true;
             finished_ = true;
+        } else if (consumed == 0 && made == 0) {
             break;
         }
-        if (consumed == 0 && made == 0) break;
     }
-    delivered_ += produced;
     return produced;
 }
 

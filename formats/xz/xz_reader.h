@@ -6,6 +6,10 @@
 // Stream state: `input_[input_pos_, input_fill_)` is read from the file and not yet consumed;
 // `input_ended_` is set once the file gave nothing more (liblzma is then told to finish);
 // `finished_` once liblzma reported the end or a failure, after which nothing more is read.
+// Reads smaller than a chunk are served from `decoded_[decoded_pos_, decoded_fill_)`, decoded a
+// chunk at a time: a tar's headers come 512 bytes at a time, and each call into liblzma costs
+// far more than copying them. A failure met while filling a chunk (`failed_`) is reported once
+// the bytes decoded before it are delivered.
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -23,6 +27,7 @@ namespace kub {
 class XzReader final : public SingleStreamReader {
 public:
     static constexpr std::size_t kInputSize = 32768;
+    static constexpr std::size_t kDecodeChunk = 65536;
 
     explicit XzReader(const ReaderOptions* options);
     ~XzReader() override;
@@ -40,6 +45,8 @@ public:
 
 private:
     void EndDecoder();
+    // Decodes straight into `out`: the bytes made; `failed` when liblzma reported damage.
+    std::size_t Decode(std::span<std::uint8_t> out, bool& failed);
 
     std::u16string default_item_name_;
     bool item_pending_ = false;
@@ -52,6 +59,10 @@ private:
     std::size_t input_pos_ = 0;
     bool input_ended_ = false;
     bool finished_ = false;
+    bool failed_ = false;
+    std::vector<std::uint8_t> decoded_;
+    std::size_t decoded_pos_ = 0;
+    std::size_t decoded_fill_ = 0;
     std::uint64_t delivered_ = 0;
 };
 
