@@ -1,6 +1,7 @@
 #include "common/language/language_module.h"
 #include "common/os/win32/dialog_language.h"
 #include "uninstall/core/integration_settings.h"
+#include "uninstall/win32/help.h"
 #include "uninstall/win32/program_state.h"
 #include "uninstall/win32/setup_dialogs.h"
 
@@ -13,6 +14,7 @@ constexpr std::u16string_view kDialogName = u"SETUPCONTEXTITEMS";
 INT_PTR CALLBACK context_items_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
     try {
         os::prepare_dialog_message(dialog, message, kDialogName, false);
+        if (handle_help_message(dialog, message, wparam, kContextItemsHelpTopic)) return TRUE;
         switch (message) {
             case WM_INITDIALOG:
                 for (const MenuItemChoice& choice : kMenuItemChoices)

@@ -9,6 +9,7 @@
 #include "setup_dialog_ids.h"
 #include "uninstall/core/integration_settings.h"
 #include "uninstall/core/registration.h"
+#include "uninstall/win32/help.h"
 #include "uninstall/win32/program_state.h"
 #include "uninstall/win32/setup_dialogs.h"
 #include "uninstall/win32/setup_services.h"
@@ -122,6 +123,7 @@ void command(HWND dialog, int id) {
 INT_PTR CALLBACK setup_dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
     try {
         os::prepare_dialog_message(dialog, message, kDialogName, false);
+        if (handle_help_message(dialog, message, wparam, kSetupHelpTopic)) return TRUE;
         switch (message) {
             case WM_INITDIALOG:
                 initialise(dialog);

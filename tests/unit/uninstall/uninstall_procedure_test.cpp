@@ -4,10 +4,8 @@
 // against the real ones; files in use are simulated by refusing their deletion.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -97,28 +95,6 @@ std::string bytes_of(const std::u16string& path) {
     return bytes;
 }
 
-// The keys setup touches and their parents, whole: compared before setup and after uninstall.
-std::string registry_snapshot() {
-    std::string text;
-    for (const auto& [root, path] :
-         {std::pair{RegistryRoot::kClassesRoot, u""}, std::pair{RegistryRoot::kLocalMachine, u"Software"},
-          std::pair{RegistryRoot::kCurrentUser, u"Software"}})
-        text += test::export_registry_tree(root, path);
-    // The root exported whole is labelled "HKCR\\": one separator, as for every other key.
-    return test::replace_all(text, "[HKCR\\\\", "[HKCR\\");
-}
-
-std::vector<std::string> lines_only_in(const std::string& after, const std::string& before) {
-    std::set<std::string> old;
-    std::istringstream in_before(before);
-    for (std::string line; std::getline(in_before, line);) old.insert(line);
-    std::vector<std::string> added;
-    std::istringstream in_after(after);
-    for (std::string line; std::getline(in_after, line);)
-        if (!old.count(line)) added.push_back(line);
-    return added;
-}
-
 class UninstallProcedureTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -161,14 +137,14 @@ class UninstallProcedureTest : public ::testing::Test {
 TEST_F(UninstallProcedureTest, SilentWithoutAListShowsTheErrorAndChangesNothing) {
     host_ = RecordingHost(folder_);
     set_up_integration();
-    const std::string before = registry_snapshot();
+    const std::string before = test::setup_registry_snapshot();
     const UninstallOutcome outcome = run_uninstall(request_, host_);
     EXPECT_EQ(outcome.stage, UninstallStage::kNoList);
     EXPECT_TRUE(host_.questions.empty());
     ASSERT_EQ(host_.messages.size(), 1u);
     EXPECT_EQ(host_.messages[0], u"卸载 Korvex|无法打开列表文件 Uninstall.lst");
     EXPECT_EQ(host_.icons[0], MessageIcon::kError);
-    EXPECT_EQ(registry_snapshot(), before);
+    EXPECT_EQ(test::setup_registry_snapshot(), before);
     EXPECT_TRUE(present(u"uninstall.exe"));
     EXPECT_TRUE(host_.started.empty());
 }
@@ -193,38 +169,18 @@ TEST_F(UninstallProcedureTest, RegistryAfterUninstallEqualsTheRegistryBeforeSetu
     // A user's own association of ".zip" is replaced by setup and must come back.
     write_registry_string(RegistryRoot::kClassesRoot, u".zip", u"", u"userzip");
     write_registry_string(RegistryRoot::kClassesRoot, u"userzip", u"", u"My zip");
-    const std::string before = registry_snapshot();
+    const std::string before = test::setup_registry_snapshot();
     set_up_integration();
     write_setting_number(u"Setup\\MenuItems", u"Test", 1);
-    ASSERT_NE(registry_snapshot(), before);
+    ASSERT_NE(test::setup_registry_snapshot(), before);
 
     const UninstallOutcome outcome = run_uninstall(request_, host_);
     EXPECT_EQ(outcome.stage, UninstallStage::kHandedOver);
-    const std::string after = registry_snapshot();
-    // Setup leaves parent keys that the system or other programs share; uninstall removes only
-    // what is the archiver's, so those stay, empty or with others' values.
-    const std::set<std::string> may_stay = {
-        "[HKCR\\*\\shellex]", "[HKCR\\*\\shellex\\ContextMenuHandlers]",
-        "[HKCR\\Folder\\shellex]", "[HKCR\\Folder\\shellex\\ContextMenuHandlers]",
-        "[HKCR\\Folder\\shellex\\DragDropHandlers]", "[HKCR\\Directory\\shellex]",
-        "[HKCR\\Directory\\shellex\\ContextMenuHandlers]",
-        "[HKCR\\Directory\\shellex\\DragDropHandlers]", "[HKCR\\Drive\\shellex]",
-        "[HKCR\\Drive\\shellex\\DragDropHandlers]", "[HKCR\\CLSID]", "[HKCR\\Wow6432Node]",
-        "[HKCR\\Wow6432Node\\CLSID]", "[HKCR\\exefile]", "[HKCR\\exefile\\shellex]",
-        "[HKCR\\exefile\\shellex\\PropertySheetHandlers]",
-        "[HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved]",
-        "[HKLM\\Software\\RegisteredApplications]", "[HKCU\\Software]",
-        // An extension that existed keeps the (empty) template key setup gave it.
-        "[HKCR\\.zip\\ShellNew]"};
-    for (const std::string& line : lines_only_in(after, before)) {
-        if (may_stay.count(line)) continue;
-        // Parent keys on the way to those (Software\Microsoft\... under HKLM).
-        const bool parent_of_kept = std::any_of(may_stay.begin(), may_stay.end(), [&](const auto& k) {
-            return line.size() > 2 && k.compare(0, line.size() - 1, line, 0, line.size() - 1) == 0;
-        });
-        EXPECT_TRUE(parent_of_kept) << "left behind: " << line;
-    }
-    EXPECT_TRUE(lines_only_in(before, after).empty()) << "lost: " << lines_only_in(before, after)[0];
+    // Setup leaves the parent keys it shares with the system and other programs; an extension
+    // that existed keeps the (empty) template key setup gave it.
+    const std::vector<std::string> changes =
+        test::registry_changes(before, test::setup_registry_snapshot(), {"[HKCR\\.zip\\ShellNew]"});
+    for (const std::string& change : changes) ADD_FAILURE() << change;
     EXPECT_EQ(test::export_registry_tree(RegistryRoot::kClassesRoot, u".zip"),
               "[HKCR\\.zip]\n@=\"userzip\"\n[HKCR\\.zip\\ShellNew]\n");
     // Shortcuts went with every choice cleared; the shell heard of the change.
