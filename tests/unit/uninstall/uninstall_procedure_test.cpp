@@ -31,7 +31,7 @@ class HeldFiles : public RemovalFileSystem {
   public:
     bool delete_file(std::u16string_view path, bool& missing) override {
         for (const std::u16string& name : held)
-            if (name_part(path) == name && file_exists(path)) {
+            if (os::compare_ignoring_case(name_part(path), name) == 0 && file_exists(path)) {
                 missing = false;
                 return false;
             }
@@ -261,8 +261,10 @@ TEST_F(UninstallProcedureTest, FilesInUseAreRenamedAndLeftToTheNextStart) {
     write(u"Kubext.dll", "MZ");
     write(u"Busy.dll", "MZ");
     write(u"Busy.dll.0.tmp", "an earlier uninstall's");
-    write(u"Uninstall.lst", "Kubext.dll\r\nBusy.dll\r\nUNINSTALL.EXE\r\nUninstall.lst\r\n");
+    write(u"Uninstall.lst", "Kubext.dll\r\nBusy.dll\r\nuninstall.exe\r\nUninstall.lst\r\n");
     host_.files_.held = {u"Kubext.dll", u"Busy.dll", u"uninstall.exe", u"Uninstall.lst"};
+    // The program's own name is compared without case.
+    request_.program_path = folder_ + u"UNINSTALL.EXE";
     const UninstallOutcome outcome = run_uninstall(request_, host_);
     EXPECT_TRUE(outcome.removal.restart_needed);
     EXPECT_TRUE(present(u"Kubext.dll.0.tmp"));

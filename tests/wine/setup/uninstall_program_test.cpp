@@ -88,11 +88,14 @@ std::vector<std::wstring> call_log() {
     return lines;
 }
 
-HWND wait_for_window(const wchar_t* title, int control = 0) {
+// A visible dialog with this title, having control `with` and not `without` when given: the
+// settings and the completion dialog share their title and some control ids.
+HWND wait_for_window(const wchar_t* title, int with = 0, int without = 0) {
     for (int i = 0; i < 300; ++i) {
         for (HWND window = ::FindWindowExW(nullptr, nullptr, L"#32770", title); window;
              window = ::FindWindowExW(nullptr, window, L"#32770", title)) {
-            if (::IsWindowVisible(window) && (control == 0 || ::GetDlgItem(window, control))) {
+            if (::IsWindowVisible(window) && (with == 0 || ::GetDlgItem(window, with)) &&
+                (without == 0 || !::GetDlgItem(window, without))) {
                 ::Sleep(150);
                 return window;
             }
@@ -106,15 +109,15 @@ void wait_until_closed(HWND window) {
     for (int i = 0; i < 100 && ::IsWindow(window); ++i) ::Sleep(50);
 }
 
-// F1 as the keyboard gives it: a key press on the control with the focus.
+// F1 from the keyboard, to the dialog in the foreground.
 void press_f1(HWND dialog) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof info;
-    HWND target = dialog;
-    if (::GetGUIThreadInfo(::GetWindowThreadProcessId(dialog, nullptr), &info) && info.hwndFocus)
-        target = info.hwndFocus;
-    ::PostMessageW(target, WM_KEYDOWN, VK_F1, 0x003B0001);
-    ::PostMessageW(target, WM_KEYUP, VK_F1, 0xC03B0001);
+    ::SetForegroundWindow(dialog);
+    ::Sleep(200);
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, keys, sizeof(INPUT));
     ::Sleep(500);
 }
 
@@ -293,7 +296,7 @@ void drive_help_in_setup_dialogs() {
     wait_until_closed(items);
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 
-    HWND done = wait_for_window(kSetupTitle, KUB_DONE_HELP);
+    HWND done = wait_for_window(kSetupTitle, KUB_DONE_HELP, KUB_SETUP_SHELL_EXT);
     ASSERT_NE(done, nullptr) << "no completion dialog";
     wchar_t folder_text[MAX_PATH] = {};
     ::GetDlgItemTextW(done, KUB_DONE_FOLDER, folder_text, MAX_PATH);
@@ -347,7 +350,7 @@ void hold_done_dialog() {
     HWND dialog = wait_for_window(kSetupTitle, KUB_SETUP_SHELL_EXT);
     ASSERT_NE(dialog, nullptr);
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    HWND done = wait_for_window(kSetupTitle, KUB_DONE_HELP);
+    HWND done = wait_for_window(kSetupTitle, KUB_DONE_HELP, KUB_SETUP_SHELL_EXT);
     ASSERT_NE(done, nullptr);
     ::Sleep(6000);
     ::PostMessageW(done, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
