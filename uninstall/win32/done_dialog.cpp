@@ -8,9 +8,9 @@
 #include "common/language/lang_string.h"
 #include "common/language/language_module.h"
 #include "common/os/os.h"
-#include "common/os/win32/dialog_language.h"
 #include "common/os/win32/wide_cast.h"
 #include "setup_dialog_ids.h"
+#include "uninstall/win32/dialog_procedure.h"
 #include "uninstall/win32/help.h"
 #include "uninstall/win32/program_state.h"
 
@@ -18,7 +18,6 @@ namespace kub::setup {
 
 namespace {
 
-constexpr std::u16string_view kDialogName = u"DONEDLG";
 constexpr unsigned kHomePageAddress = 5114;
 
 void initialise(HWND dialog) {
@@ -52,23 +51,11 @@ void command(HWND dialog, int id) {
     }
 }
 
+// No topic of its own: F1 does nothing here, and its help button opens the contents.
+constexpr DialogBehaviour kBehaviour = {u"DONEDLG", std::nullopt, initialise, command};
+
 INT_PTR CALLBACK done_dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
-    try {
-        // No topic of its own: F1 does nothing here, and its help button opens the contents.
-        os::prepare_dialog_message(dialog, message, kDialogName, false);
-        switch (message) {
-            case WM_INITDIALOG:
-                initialise(dialog);
-                return TRUE;
-            case WM_COMMAND:
-                command(dialog, LOWORD(wparam));
-                return TRUE;
-            default:
-                return FALSE;
-        }
-    } catch (...) {
-        return FALSE;
-    }
+    return handle_dialog_message(kBehaviour, dialog, message, wparam);
 }
 
 }  // namespace

@@ -15,46 +15,21 @@
 
 #include "resources/setup_dialog_ids.h"
 #include "tests/support/setup_traces.h"
+#include "tests/wine/setup/setup_test_helpers.h"
 
 namespace {
+
+using kub::setup_test::exists;
+using kub::setup_test::registry_text;
+using kub::setup_test::special_folder;
+using kub::setup_test::wait_for_dialog;
+using kub::setup_test::windows_path;
+using kub::setup_test::write_file;
 
 constexpr wchar_t kSetupTitle[] = L"Korvex 简体中文版安装";
 constexpr wchar_t kItemsTitle[] = L"关联菜单项目";
 constexpr wchar_t kMessageCaption[] = L"卸载 Korvex";
 constexpr wchar_t kCallLog[] = L"C:\\hhctrl_calls.txt";
-
-std::wstring windows_path(const char* linux_path) {
-    std::wstring path = L"Z:";
-    for (const char* p = linux_path; *p; ++p)
-        path += *p == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p));
-    return path;
-}
-
-std::wstring special_folder(int csidl) {
-    wchar_t path[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathW(nullptr, csidl, nullptr, 0, path))) return {};
-    return path;
-}
-
-bool exists(const std::wstring& path) {
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-void write_file(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << "cannot write " << path.size();
-    DWORD done = 0;
-    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
-    ::CloseHandle(file);
-}
-
-std::wstring registry_text(HKEY root, const wchar_t* key, const wchar_t* value) {
-    wchar_t buffer[2048] = {};
-    DWORD size = sizeof buffer;
-    if (::RegGetValueW(root, key, value, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
-        return L"<missing>";
-    return buffer;
-}
 
 // The strings of PendingFileRenameOperations: pairs of source and target ("" = delete).
 std::vector<std::wstring> pending_renames() {
@@ -86,23 +61,6 @@ std::vector<std::wstring> call_log() {
         lines.push_back(wide);
     }
     return lines;
-}
-
-// A visible dialog with this title, having control `with` and not `without` when given: the
-// settings and the completion dialog share their title and some control ids.
-HWND wait_for_window(const wchar_t* title, int with = 0, int without = 0) {
-    for (int i = 0; i < 300; ++i) {
-        for (HWND window = ::FindWindowExW(nullptr, nullptr, L"#32770", title); window;
-             window = ::FindWindowExW(nullptr, window, L"#32770", title)) {
-            if (::IsWindowVisible(window) && (with == 0 || ::GetDlgItem(window, with)) &&
-                (without == 0 || !::GetDlgItem(window, without))) {
-                ::Sleep(150);
-                return window;
-            }
-        }
-        ::Sleep(50);
-    }
-    return nullptr;
 }
 
 void wait_until_closed(HWND window) {
@@ -239,7 +197,7 @@ bool g_list_error_seen = false;
 std::wstring g_list_error_text;
 
 void answer_list_error() {
-    HWND message = wait_for_window(kMessageCaption);
+    HWND message = wait_for_dialog(kMessageCaption);
     g_list_error_seen = message != nullptr;
     if (!message) return;
     wchar_t text[256] = {};
@@ -284,19 +242,19 @@ TEST_F(UninstallProgramTest, AHostileListDeletesNothingOutsideTheProgramFolder) 
 
 // The help calls the dialogs make, in order.
 void drive_help_in_setup_dialogs() {
-    HWND dialog = wait_for_window(kSetupTitle, KUB_SETUP_SHELL_EXT);
+    HWND dialog = wait_for_dialog(kSetupTitle, KUB_SETUP_SHELL_EXT);
     ASSERT_NE(dialog, nullptr);
     press_f1(dialog);
     ::SendMessageW(::GetDlgItem(dialog, KUB_SETUP_HELP), BM_CLICK, 0, 0);
     ::PostMessageW(::GetDlgItem(dialog, KUB_SETUP_MENU_ITEMS), BM_CLICK, 0, 0);
-    HWND items = wait_for_window(kItemsTitle);
+    HWND items = wait_for_dialog(kItemsTitle);
     ASSERT_NE(items, nullptr);
     press_f1(items);
     ::PostMessageW(items, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     wait_until_closed(items);
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 
-    HWND done = wait_for_window(kSetupTitle, KUB_DONE_HELP, KUB_SETUP_SHELL_EXT);
+    HWND done = wait_for_dialog(kSetupTitle, KUB_DONE_HELP, KUB_SETUP_SHELL_EXT);
     ASSERT_NE(done, nullptr) << "no completion dialog";
     wchar_t folder_text[MAX_PATH] = {};
     ::GetDlgItemTextW(done, KUB_DONE_FOLDER, folder_text, MAX_PATH);
@@ -323,7 +281,7 @@ TEST_F(UninstallProgramTest, DialogsOpenTheirHelpTopicsAndTheCompletionDialogThe
 }
 
 void press_help_then_cancel() {
-    HWND dialog = wait_for_window(kSetupTitle, KUB_SETUP_SHELL_EXT);
+    HWND dialog = wait_for_dialog(kSetupTitle, KUB_SETUP_SHELL_EXT);
     ASSERT_NE(dialog, nullptr);
     ::SendMessageW(::GetDlgItem(dialog, KUB_SETUP_HELP), BM_CLICK, 0, 0);
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
@@ -347,10 +305,10 @@ TEST_F(UninstallProgramTest, AHelpFileOnAPathTheCodePageCannotSpellIsRetriedOnce
 
 // Not a check: holds the completion dialog on the display for the screenshot.
 void hold_done_dialog() {
-    HWND dialog = wait_for_window(kSetupTitle, KUB_SETUP_SHELL_EXT);
+    HWND dialog = wait_for_dialog(kSetupTitle, KUB_SETUP_SHELL_EXT);
     ASSERT_NE(dialog, nullptr);
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    HWND done = wait_for_window(kSetupTitle, KUB_DONE_HELP, KUB_SETUP_SHELL_EXT);
+    HWND done = wait_for_dialog(kSetupTitle, KUB_DONE_HELP, KUB_SETUP_SHELL_EXT);
     ASSERT_NE(done, nullptr);
     ::Sleep(6000);
     ::PostMessageW(done, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
