@@ -61,7 +61,25 @@ void remove_setup_registry_traces() {
     delete_registry_tree(os::RegistryRoot::kCurrentUser, u"Setup");
 }
 
-std::string setup_registry_snapshot() {
+std::string setup_registry_snapshot(SnapshotScope scope) {
+    if (scope == SnapshotScope::kSetupKeys) {
+        std::string text;
+        for (const char16_t* extension : kExtensions) text += export_registry_tree(kClasses, extension);
+        for (const char16_t* tree : {u"Korvex", u"Korvex.ZIP", u"Korvex.REV", u"CLSID\\{B41DB860-64E4-11D2-9906-E49FADC173CA}",
+                                     u"CLSID\\{B41DB860-8EE4-11D2-9906-E49FADC173CA}", u"Wow6432Node\\CLSID",
+                                     u"*\\shellex", u"Folder\\shellex", u"Directory\\shellex", u"Drive\\shellex",
+                                     u"exefile\\shellex"})
+            text += export_registry_tree(kClasses, tree);
+        for (const char16_t* tree :
+             {u"Software\\Korvex", u"Software\\Wow6432Node\\Korvex",
+              u"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Korvex.exe",
+              u"Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Korvex.exe",
+              u"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Korvex archiver",
+              u"Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved",
+              u"Software\\RegisteredApplications"})
+            text += export_registry_tree(kMachine, tree);
+        return text + export_registry_tree(os::RegistryRoot::kCurrentUser, u"Software\\Korvex");
+    }
     std::string text = export_registry_tree(kClasses, u"");
     // The root exported whole is labelled "HKCR\\": one separator, as for every other key.
     text = replace_all(text, "[HKCR\\\\", "[HKCR\\");

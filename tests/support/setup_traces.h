@@ -11,9 +11,11 @@ namespace kub::test {
 
 void remove_setup_registry_traces();
 
-// Everything under HKEY_CLASSES_ROOT and under "Software" of HKEY_LOCAL_MACHINE and
-// HKEY_CURRENT_USER, exported (registry_export.h): where setup writes.
-std::string setup_registry_snapshot();
+// Where setup writes, exported (registry_export.h): with kWhole everything under
+// HKEY_CLASSES_ROOT and under "Software" of HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER; with
+// kSetupKeys only the trees setup writes into (a real registry is large to export whole).
+enum class SnapshotScope { kWhole, kSetupKeys };
+std::string setup_registry_snapshot(SnapshotScope scope = SnapshotScope::kWhole);
 
 // What `after` holds that `before` did not, and the reverse: "+[key]", "-[key]" for keys,
 // "+[key] value" and "-[key] value" for values. Left out: the parent keys setup creates on the

@@ -137,14 +137,14 @@ class UninstallProcedureTest : public ::testing::Test {
 TEST_F(UninstallProcedureTest, SilentWithoutAListShowsTheErrorAndChangesNothing) {
     host_ = RecordingHost(folder_);
     set_up_integration();
-    const std::string before = test::setup_registry_snapshot();
+    const std::string before = test::setup_registry_snapshot(test::SnapshotScope::kSetupKeys);
     const UninstallOutcome outcome = run_uninstall(request_, host_);
     EXPECT_EQ(outcome.stage, UninstallStage::kNoList);
     EXPECT_TRUE(host_.questions.empty());
     ASSERT_EQ(host_.messages.size(), 1u);
     EXPECT_EQ(host_.messages[0], u"卸载 Korvex|无法打开列表文件 Uninstall.lst");
     EXPECT_EQ(host_.icons[0], MessageIcon::kError);
-    EXPECT_EQ(test::setup_registry_snapshot(), before);
+    EXPECT_EQ(test::setup_registry_snapshot(test::SnapshotScope::kSetupKeys), before);
     EXPECT_TRUE(present(u"uninstall.exe"));
     EXPECT_TRUE(host_.started.empty());
 }
@@ -169,17 +169,17 @@ TEST_F(UninstallProcedureTest, RegistryAfterUninstallEqualsTheRegistryBeforeSetu
     // A user's own association of ".zip" is replaced by setup and must come back.
     write_registry_string(RegistryRoot::kClassesRoot, u".zip", u"", u"userzip");
     write_registry_string(RegistryRoot::kClassesRoot, u"userzip", u"", u"My zip");
-    const std::string before = test::setup_registry_snapshot();
+    const std::string before = test::setup_registry_snapshot(test::SnapshotScope::kSetupKeys);
     set_up_integration();
     write_setting_number(u"Setup\\MenuItems", u"Test", 1);
-    ASSERT_NE(test::setup_registry_snapshot(), before);
+    ASSERT_NE(test::setup_registry_snapshot(test::SnapshotScope::kSetupKeys), before);
 
     const UninstallOutcome outcome = run_uninstall(request_, host_);
     EXPECT_EQ(outcome.stage, UninstallStage::kHandedOver);
     // Setup leaves the parent keys it shares with the system and other programs; an extension
     // that existed keeps the (empty) template key setup gave it.
     const std::vector<std::string> changes =
-        test::registry_changes(before, test::setup_registry_snapshot(), {"[HKCR\\.zip\\ShellNew]"});
+        test::registry_changes(before, test::setup_registry_snapshot(test::SnapshotScope::kSetupKeys), {"[HKCR\\.zip\\ShellNew]"});
     for (const std::string& change : changes) ADD_FAILURE() << change;
     EXPECT_EQ(test::export_registry_tree(RegistryRoot::kClassesRoot, u".zip"),
               "[HKCR\\.zip]\n@=\"userzip\"\n[HKCR\\.zip\\ShellNew]\n");
