@@ -25,13 +25,17 @@ if [ -f "$bin/Korvex.exe" ]; then cp "$bin/Korvex.exe" "$folder/"; else : >"$fol
 echo "help" >"$folder/Korvex.chm"
 echo "changes" >"$folder/WhatsNew.txt"
 
-# The registry files as Wine writes them when its server ends, without the time stamps.
+# The registry files as Wine writes them when its server ends: one line a key and one a value,
+# each value line led by its key, without the time stamps.
 wineserver_binary=$(ls /usr/lib/wine/wineserver64 /usr/lib/wine/wineserver 2>/dev/null | head -1)
 registry_files() {
   WINEPREFIX="$root/prefix" "$wineserver_binary" -k >/dev/null 2>&1 || true
   WINEPREFIX="$root/prefix" "$wineserver_binary" -w >/dev/null 2>&1 || true
-  cat "$root/prefix/system.reg" "$root/prefix/user.reg" |
-    sed -E -e 's/^(\[.*\]) [0-9]+$/\1/' -e '/^#time=/d' >"$1"
+  local hive
+  for hive in system user; do
+    sed -E -e 's/^(\[.*\]) [0-9]+$/\1/' -e '/^#/d' -e '/^$/d' "$root/prefix/$hive.reg" |
+      awk -v hive="$hive" '/^\[/ { key = hive ":" $0; print key; next } { print key " " $0 }'
+  done | sort >"$1"
 }
 registry_files "$root/registry-before.txt"
 
@@ -116,7 +120,13 @@ done
 # with the system (handler lists, the class list, the approved list), empty again.
 registry_files "$root/registry-after.txt"
 echo
-echo "-- registry: the clean system's against the one after setup and uninstall"
-echo "   (lines only before: '-', only after: '+'; Wine's own bookkeeping left out)"
-diff "$root/registry-before.txt" "$root/registry-after.txt" | grep '^[<>]' |
-  grep -v -i -e 'Software\\\\Wine' -e '^[<>] *$' | sed -e 's/^</-/' -e 's/^>/+/' || echo "   no difference"
+echo "-- registry: the clean system's against the one after setup and uninstall (keys and values"
+echo "   only before: '-', only after: '+'). Left out: what Wine changes by itself when programs run"
+echo "   (the console's settings, device enumeration, Wine's own keys)."
+changes=$(diff "$root/registry-before.txt" "$root/registry-after.txt" | grep '^[<>]' |
+  grep -v -e '^[<>] user:\[Console\]' -e '^[<>] system:\[System\\\\CurrentControlSet\\\\' \
+          -e '^[<>] system:\[System\\\\ControlSet' -e 'Software\\\\Wine' |
+  sed -e 's/^</-/' -e 's/^>/+/' || true)
+echo "${changes:-   no difference}"
+echo "   (setup's own keys are all gone; what may show above are the parent keys it made on the way"
+echo "   to them, shared with the system and other programs, which uninstall leaves, empty)"

@@ -101,22 +101,23 @@ class UninstallProcedureTest : public ::testing::Test {
         test::remove_setup_registry_traces();
         delete_registry_tree(RegistryRoot::kCurrentUser, u"\\Software\\Korvex");
         ASSERT_FALSE(scratch_.path().empty());
-        ASSERT_TRUE(scratch_.make_folder(u"Korvex"));
+        ASSERT_TRUE(scratch_.make_folder(u"Korvex 中文"));
         ASSERT_TRUE(scratch_.make_folder(u"temp"));
-        folder_ = scratch_ / u"Korvex\\";
+        folder_ = scratch_ / u"Korvex 中文\\";
         request_.program_path = folder_ + u"uninstall.exe";
         request_.temp_folder = scratch_ / u"temp\\";
         request_.comspec = u"C:\\windows\\system32\\cmd.exe";
         request_.silent = true;
         write(u"uninstall.exe", "MZ");
         start_folder_ = os::current_directory();
+        ASSERT_TRUE(os::wide_to_narrow(os::CodePage::kAnsi, scratch_.path(), ansi_scratch_));
     }
     void TearDown() override {
         os::set_current_directory(start_folder_);
         test::remove_setup_registry_traces();
     }
     void write(std::u16string_view name, std::string_view bytes) {
-        ASSERT_TRUE(scratch_.write_file(u"Korvex\\" + std::u16string(name), bytes));
+        ASSERT_TRUE(scratch_.write_file(u"Korvex 中文\\" + std::u16string(name), bytes));
     }
     bool present(std::u16string_view name) const {
         return file_exists(folder_ + std::u16string(name));
@@ -130,6 +131,7 @@ class UninstallProcedureTest : public ::testing::Test {
     test::ScratchFolder scratch_;
     std::u16string folder_;
     std::u16string start_folder_;
+    std::string ansi_scratch_;
     UninstallRequest request_;
     RecordingHost host_{std::u16string()};
 };
@@ -208,8 +210,8 @@ TEST_F(UninstallProcedureTest, MsiUndoesTheIntegrationButKeepsFilesAndTheProgram
 
 TEST_F(UninstallProcedureTest, NestedFoldersListedBeforeTheirFilesGoInLaterPasses) {
     host_ = RecordingHost(folder_);
-    ASSERT_TRUE(scratch_.make_folder(u"Korvex\\Lang"));
-    ASSERT_TRUE(scratch_.make_folder(u"Korvex\\Lang\\Old"));
+    ASSERT_TRUE(scratch_.make_folder(u"Korvex 中文\\Lang"));
+    ASSERT_TRUE(scratch_.make_folder(u"Korvex 中文\\Lang\\Old"));
     write(u"Lang\\Old\\x.lng", "x");
     write(u"Lang\\y.lng", "y");
     write(u"a.txt", "a");
@@ -230,7 +232,7 @@ TEST_F(UninstallProcedureTest, NestedFoldersListedBeforeTheirFilesGoInLaterPasse
 
 TEST_F(UninstallProcedureTest, AFolderThatKeepsAnUnlistedFileEndsThePasses) {
     host_ = RecordingHost(folder_);
-    ASSERT_TRUE(scratch_.make_folder(u"Korvex\\Data"));
+    ASSERT_TRUE(scratch_.make_folder(u"Korvex 中文\\Data"));
     write(u"Data\\mine.txt", "the user's");
     write(u"Uninstall.lst", "Data\r\n");
     const UninstallOutcome outcome = run_uninstall(request_, host_);
@@ -313,6 +315,9 @@ TEST_F(UninstallProcedureTest, EmptyListStillWritesTheBatchFileAndStartsIt) {
     std::string ansi;
     ASSERT_TRUE(os::wide_to_narrow(os::CodePage::kAnsi, text, ansi));
     EXPECT_EQ(bytes_of(batch), ansi);
+    // Written in the ANSI code page: the folder's name in code page 936.
+    EXPECT_NE(bytes_of(batch).find("rd \"" + std::string(ansi_scratch_) + "Korvex \xD6\xD0\xCE\xC4\"\r\n"),
+              std::string::npos);
     // The batch's last line has no line end.
     EXPECT_EQ(ansi.substr(ansi.size() - 5), ".Bat\"");
     ASSERT_EQ(host_.started.size(), 1u);
