@@ -33,3 +33,9 @@
 // SETUPCONTEXTITEMS: the check boxes are 101 to 114.
 #define KUB_MENU_ITEM_FIRST 101
 #define KUB_MENU_ITEM_LAST 114
+
+// DONEDLG: the installation folder, the help and home page buttons, the closing line.
+#define KUB_DONE_FOLDER 5101
+#define KUB_DONE_HELP 5102
+#define KUB_DONE_HOME_PAGE 5105
+#define KUB_DONE_THANKS 5106

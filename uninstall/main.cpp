@@ -12,7 +12,9 @@
 #include "common/os/win32/wide_cast.h"
 #include "uninstall/core/command_line.h"
 #include "uninstall/win32/program_state.h"
+#include "uninstall/win32/help.h"
 #include "uninstall/win32/setup_mode.h"
+#include "uninstall/win32/uninstall_mode.h"
 
 namespace kub::setup {
 namespace {
@@ -86,12 +88,13 @@ int run() {
             run_setup_mode();
             break;
         case ProgramMode::kUninstall:
-            // The uninstall procedure is not part of this program yet.
+            run_uninstall_mode();
             break;
         case ProgramMode::kNone:
             break;
     }
 
+    close_help();
     if (rich_edit) ::FreeLibrary(rich_edit);
     if (SUCCEEDED(ole)) ::OleUninitialize();
     if (state.bold_font) ::DeleteObject(state.bold_font);

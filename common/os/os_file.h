@@ -43,6 +43,9 @@ struct OpenOptions {
 NativeFile open_file(std::u16string_view path, const OpenOptions& options);
 // Creates or truncates a file for writing.
 NativeFile create_file(std::u16string_view path);
+// Creates a file for writing that did not exist: fails on anything already at the path, a link
+// included, so nothing someone else put there is written through. Others may read it meanwhile.
+NativeFile create_new_file(std::u16string_view path);
 bool close_file(NativeFile file);
 // Reads or writes up to `size` bytes; `done` receives the count moved.
 bool read_file(NativeFile file, void* buffer, std::size_t size, std::size_t& done);
@@ -81,6 +84,7 @@ bool free_space(std::u16string_view folder, std::uint64_t& available, std::uint6
 // The system's folder for temporary files, with a trailing separator; empty when unknown.
 std::u16string temp_path();
 std::u16string current_directory();
+bool set_current_directory(std::u16string_view path);
 
 // One entry of a directory search. Times are 100-nanosecond units since 1601-01-01 UTC.
 struct DirEntryInfo {

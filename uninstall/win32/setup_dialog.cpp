@@ -4,11 +4,12 @@
 
 #include "common/language/lang_string.h"
 #include "common/language/language_module.h"
-#include "common/os/win32/dialog_language.h"
 #include "common/os/win32/wide_cast.h"
 #include "setup_dialog_ids.h"
 #include "uninstall/core/integration_settings.h"
 #include "uninstall/core/registration.h"
+#include "uninstall/win32/dialog_procedure.h"
+#include "uninstall/win32/help.h"
 #include "uninstall/win32/program_state.h"
 #include "uninstall/win32/setup_dialogs.h"
 #include "uninstall/win32/setup_services.h"
@@ -17,7 +18,6 @@ namespace kub::setup {
 
 namespace {
 
-constexpr std::u16string_view kDialogName = u"SETUPDLG";
 constexpr unsigned kFirstParagraph = 5120;
 constexpr unsigned kLastParagraph = 5124;
 constexpr unsigned kClosingParagraph = 5125;
@@ -119,22 +119,10 @@ void command(HWND dialog, int id) {
     }
 }
 
+constexpr DialogBehaviour kBehaviour = {u"SETUPDLG", kSetupHelpTopic, initialise, command};
+
 INT_PTR CALLBACK setup_dialog_procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM) {
-    try {
-        os::prepare_dialog_message(dialog, message, kDialogName, false);
-        switch (message) {
-            case WM_INITDIALOG:
-                initialise(dialog);
-                return TRUE;
-            case WM_COMMAND:
-                command(dialog, LOWORD(wparam));
-                return TRUE;
-            default:
-                return FALSE;
-        }
-    } catch (...) {
-        return FALSE;
-    }
+    return handle_dialog_message(kBehaviour, dialog, message, wparam);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "common/language/lang_string.h"
 #include "common/os/win32/wide_cast.h"
 #include "uninstall/core/restart_check.h"
+#include "uninstall/win32/done_dialog.h"
 #include "uninstall/win32/program_state.h"
 #include "uninstall/win32/setup_dialogs.h"
 
@@ -22,6 +23,7 @@ void run_setup_mode() {
     const bool restart = restart_needed();
     if (run_setup_dialog() == 0) return;
     const ProgramState& state = program_state();
+    if (!state.msi) run_done_dialog();
     if (restart && !state.silent && !state.msi) {
         const std::u16string caption = LangString(kRestartCaption);
         ::MessageBoxW(nullptr, os::as_wcstr(LangString(kRestartMessage)),

@@ -176,6 +176,17 @@ NativeFile create_file(std::u16string_view path) {
     return fd;
 }
 
+NativeFile create_new_file(std::u16string_view path) {
+    const std::string native = posix::to_native_path(path);
+    const int fd = ::open(native.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        fail_on_path(native);
+        return kInvalidFile;
+    }
+    succeed();
+    return fd;
+}
+
 bool close_file(NativeFile file) {
     if (::close(static_cast<int>(file)) != 0) return fail();
     return succeed();
@@ -318,6 +329,12 @@ std::u16string temp_path() {
     std::u16string path = posix::from_native_name(dir != nullptr && *dir != '\0' ? dir : "/tmp");
     if (path.back() != u'/') path += u'/';
     return path;
+}
+
+bool set_current_directory(std::u16string_view path) {
+    const std::string native = posix::to_native_path(path);
+    if (::chdir(native.c_str()) != 0) return fail_on_path(native);
+    return succeed();
 }
 
 std::u16string current_directory() {

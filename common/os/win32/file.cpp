@@ -94,6 +94,13 @@ NativeFile create_file(std::u16string_view path) {
     return handle == INVALID_HANDLE_VALUE ? kInvalidFile : from_handle(handle);
 }
 
+NativeFile create_new_file(std::u16string_view path) {
+    const std::u16string name = terminated(path);
+    const HANDLE handle = ::CreateFileW(wide(name), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                        CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return handle == INVALID_HANDLE_VALUE ? kInvalidFile : from_handle(handle);
+}
+
 bool close_file(NativeFile file) {
     return ::CloseHandle(to_handle(file)) != FALSE;
 }
@@ -219,6 +226,11 @@ std::u16string temp_path() {
     const DWORD length = ::GetTempPathW(MAX_PATH + 1, buffer);
     if (length == 0 || length > MAX_PATH) return {};
     return std::u16string(as_u16cstr(buffer), length);
+}
+
+bool set_current_directory(std::u16string_view path) {
+    const std::u16string name = terminated(path);
+    return ::SetCurrentDirectoryW(wide(name)) != FALSE;
 }
 
 std::u16string current_directory() {

@@ -15,10 +15,19 @@
 
 #include "tests/support/writers/language_file_writer.h"
 #include "tests/support/setup_traces.h"
+#include "tests/wine/setup/setup_test_helpers.h"
+#include "resources/setup_dialog_ids.h"
 #include "tests/wine/host/hdrop_data_object.h"
 #include "tests/wine/host/shell_host.h"
 
 namespace {
+
+using kub::setup_test::exists;
+using kub::setup_test::registry_text;
+using kub::setup_test::special_folder;
+using kub::setup_test::wait_for_dialog;
+using kub::setup_test::windows_path;
+using kub::setup_test::write_file;
 
 using kub::wine_host::Apartment;
 using kub::wine_host::delete_tree;
@@ -27,24 +36,6 @@ using kub::wine_host::HdropDataObject;
 constexpr wchar_t kDialogTitle[] = L"Korvex 简体中文版安装";
 constexpr wchar_t kItemsTitle[] = L"关联菜单项目";
 constexpr wchar_t kDescription[] = L"处理 KUB, ZIP 和其它压缩文档格式";
-
-// A build-tree path as Wine shows it (drive Z: is the Linux root).
-std::wstring windows_path(const char* linux_path) {
-    std::wstring path = L"Z:";
-    for (const char* p = linux_path; *p; ++p)
-        path += *p == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p));
-    return path;
-}
-
-std::wstring special_folder(int csidl) {
-    wchar_t path[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathW(nullptr, csidl, nullptr, 0, path))) return {};
-    return path;
-}
-
-bool exists(const std::wstring& path) {
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 std::string file_bytes(const std::wstring& path) {
     HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -56,22 +47,6 @@ std::string file_bytes(const std::wstring& path) {
     ::CloseHandle(file);
     bytes.resize(done);
     return bytes;
-}
-
-void write_file(const std::wstring& path, const std::string& bytes) {
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    DWORD done = 0;
-    ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
-    ::CloseHandle(file);
-}
-
-std::wstring registry_text(HKEY root, const wchar_t* key, const wchar_t* value) {
-    wchar_t buffer[2048] = {};
-    DWORD size = sizeof buffer;
-    if (::RegGetValueW(root, key, value, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
-        return L"<missing>";
-    return buffer;
 }
 
 bool registry_key_exists(HKEY root, const wchar_t* key) {
@@ -123,20 +98,6 @@ void set_link_hotkey(const std::wstring& path, WORD hotkey) {
     EXPECT_TRUE(SUCCEEDED(file->Save(path.c_str(), TRUE)));
     file->Release();
     link->Release();
-}
-
-// Waits for a top-level dialog with this caption to be shown, which happens after its
-// initialisation; null after ten seconds.
-HWND wait_for_dialog(const wchar_t* title) {
-    for (int i = 0; i < 200; ++i) {
-        HWND window = ::FindWindowW(L"#32770", title);
-        if (window && ::IsWindowVisible(window)) {
-            ::Sleep(100);
-            return window;
-        }
-        ::Sleep(50);
-    }
-    return nullptr;
 }
 
 class SetupProgramTest : public ::testing::Test {
@@ -330,7 +291,7 @@ TEST_F(SetupProgramTest, MsiSetupWritesNoUninstallEntry) {
 }
 
 void cancel_settings_dialog() {
-    HWND dialog = wait_for_dialog(kDialogTitle);
+    HWND dialog = wait_for_dialog(kDialogTitle, KUB_SETUP_SHELL_EXT);
     ASSERT_NE(dialog, nullptr) << "the settings dialog did not appear";
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
 }
@@ -376,7 +337,7 @@ bool box(HWND dialog, int id) {
 
 void observe_dialog_then_cancel() {
     DialogObservation& seen = g_observed;
-    HWND dialog = wait_for_dialog(kDialogTitle);
+    HWND dialog = wait_for_dialog(kDialogTitle, KUB_SETUP_SHELL_EXT);
     if (!dialog) return;
     seen.found = true;
     seen.kub = box(dialog, 5101);
@@ -450,10 +411,14 @@ TEST_F(SetupProgramTest, DialogShowsTheChoicesAndKeepsContextItemsWhenCancelled)
     EXPECT_FALSE(registry_key_exists(HKEY_CLASSES_ROOT, L"Korvex"));
 }
 
+// Confirms the settings, then closes the completion dialog that follows.
 void confirm_settings_dialog() {
-    HWND dialog = wait_for_dialog(kDialogTitle);
+    HWND dialog = wait_for_dialog(kDialogTitle, KUB_SETUP_SHELL_EXT);
     ASSERT_NE(dialog, nullptr) << "the settings dialog did not appear";
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    HWND done = wait_for_dialog(kDialogTitle, KUB_DONE_HELP, KUB_SETUP_SHELL_EXT);
+    ASSERT_NE(done, nullptr) << "the completion dialog did not appear";
+    ::PostMessageW(done, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
 // A top-level window showing the program group folder, waited for up to `milliseconds`.
@@ -542,7 +507,7 @@ void hold_dialogs_for_screenshot() {
     wchar_t seconds_text[8] = {};
     ::GetEnvironmentVariableW(L"KUB_SETUP_SHOW_SECONDS", seconds_text, 8);
     const DWORD hold = static_cast<DWORD>(_wtoi(seconds_text)) * 1000;
-    HWND dialog = wait_for_dialog(kDialogTitle);
+    HWND dialog = wait_for_dialog(kDialogTitle, KUB_SETUP_SHELL_EXT);
     ASSERT_NE(dialog, nullptr);
     ::Sleep(hold);
     ::PostMessageW(::GetDlgItem(dialog, 5124), BM_CLICK, 0, 0);

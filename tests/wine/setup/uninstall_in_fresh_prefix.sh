@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Runs uninstall_program_test in a Wine prefix of its own, made for the run and removed after:
+# the uninstall removes the program it was started as, leaves work to the next system start and
+# needs the help library replaced by a recording stand-in. Between the groups it restarts Wine
+# ("wineboot -r"), which carries out what uninstall scheduled, and it photographs the completion
+# dialog.  Usage: uninstall_in_fresh_prefix.sh SOURCE_DIR WINE_ROOT TEST_EXE HHCTRL OUTPUT_DIR
+set -eu
+source_dir=$1 root=$2 exe=$3 hhctrl=$4 out=$5
+session="$source_dir/cmake/wine-session.sh"
+run() { "$source_dir/cmake/wine-run.sh" "$root" "$@" </dev/null; }
+
+rm -rf "$root"
+"$session" start "$root" >/dev/null
+trap '"$session" stop "$root" >/dev/null 2>&1; rm -rf "$root"' EXIT
+cp "$hhctrl" "$root/prefix/drive_c/windows/system32/hhctrl.ocx"
+run reg add 'HKCU\Software\Wine\DllOverrides' /v hhctrl.ocx /d native /f >/dev/null 2>&1
+
+# Tests of the fixture by name patterns, each given without the fixture's name.
+group() {
+  local filter= pattern
+  for pattern in "$@"; do filter="$filter${filter:+:}UninstallProgramTest.$pattern"; done
+  run "$exe" --gtest_brief=1 --gtest_filter="$filter"
+}
+status=0
+# First on the untouched prefix: its registry is the "before" of the comparison.
+group 'SilentUninstall*' || status=1
+run wineboot -r >/dev/null 2>&1 || true
+group 'AfterRestart*' || status=1
+group 'WithoutAList*' 'AHostileList*' 'Dialogs*' 'AHelpFile*' || status=1
+
+mkdir -p "$out"
+display=$(cat "$root/display")
+KUB_SHOW_DONE_DIALOG=1 "$source_dir/cmake/wine-run.sh" "$root" "$exe" --gtest_brief=1 \
+  --gtest_filter='UninstallProgramTest.ShowCompletionDialog*' </dev/null >/dev/null 2>&1 &
+# The dialog's face fills most of its 580 by 460 pixels.
+"$source_dir/tests/wine/photograph.sh" "$display" "$out/setup_done_dialog.png" $! \
+  "rgb(245,245,245)" 150000 1280x1024+0+0 || status=1
+exit $status
