@@ -32,7 +32,10 @@ mkdir -p "$out"
 display=$(cat "$root/display")
 KUB_SHOW_DONE_DIALOG=1 "$source_dir/cmake/wine-run.sh" "$root" "$exe" --gtest_brief=1 \
   --gtest_filter='UninstallProgramTest.ShowCompletionDialog*' </dev/null >/dev/null 2>&1 &
-# The dialog's face fills most of its 580 by 460 pixels.
+# Photographed once the test saw the completion dialog (the setup dialog before it looks alike);
+# the dialog's face fills most of its 580 by 460 pixels.
+shown="$root/prefix/drive_c/done_dialog_shown"
+for _ in $(seq 1 120); do [ -e "$shown" ] && break; sleep 0.5; done
 "$source_dir/tests/wine/photograph.sh" "$display" "$out/setup_done_dialog.png" $! \
   "rgb(245,245,245)" 150000 1280x1024+0+0 || status=1
 exit $status

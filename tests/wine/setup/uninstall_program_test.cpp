@@ -310,6 +310,8 @@ void hold_done_dialog() {
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     HWND done = wait_for_dialog(kSetupTitle, KUB_DONE_HELP, KUB_SETUP_SHELL_EXT);
     ASSERT_NE(done, nullptr);
+    // Tells the photographer the setup dialog has made way for this one.
+    ::CloseHandle(::CreateFileW(L"C:\\done_dialog_shown", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     ::Sleep(6000);
     ::PostMessageW(done, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
