@@ -150,7 +150,9 @@ std::vector<PageView> show_sheet(std::vector<HPROPSHEETPAGE> pages, const std::w
     PROPSHEETHEADERW header{};
     header.dwSize = sizeof header;
     header.dwFlags = PSH_MODELESS | PSH_NOAPPLYNOW;
-    header.pszCaption = L"属性";
+    // The host's own caption, in the language the pages are shown in.
+    header.pszCaption =
+        ::GetEnvironmentVariableW(L"KUB_LANGUAGE_FOLDER", nullptr, 0) ? L"Properties" : L"属性";
     header.nPages = static_cast<UINT>(pages.size());
     header.phpage = pages.data();
     HWND sheet = reinterpret_cast<HWND>(::PropertySheetW(&header));
@@ -312,6 +314,26 @@ TEST_F(InfoPagesTest, ZipWithCommentHidesTheKubRowsAndShowsTheComment) {
     expect_page(v, {.title = L"ZIP 压缩文件", .version = L"2.0", .hosts = L"DOS", .files = L"1",
                     .total_size = L"4", .archive_size = L"4", .ratio = L"100%",
                     .sfx_size = L"0 字节", .comment = L"存在", .password = L"不存在"});
+    EXPECT_EQ(comment_of(views[1]), L"Hello");
+}
+
+// With a language folder (english_screenshots.sh runs this alone, so the library loads its
+// translation on its first use here) the pages read in English.
+TEST_F(InfoPagesTest, EnglishPagesFromTheLanguageFolder) {
+    wchar_t folder[MAX_PATH];
+    const DWORD length = ::GetEnvironmentVariableW(L"KUB_LANGUAGE_FOLDER", folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) GTEST_SKIP() << "only for english_screenshots.sh";
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Korvex\\General", L"LanguageFolder", REG_SZ,
+                      folder, (length + 1) * sizeof(wchar_t));
+    const std::wstring path = file(L"notes.zip");
+    write_file(path, zip_with_comment("Hello"));
+    std::vector<PageView> views = show_sheet(pages_for({path}), L"english_info_zip_comment");
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Korvex\\General", L"LanguageFolder");
+    ASSERT_EQ(views.size(), 2u);
+    expect_page(views[0], {.title = L"ZIP archive", .version = L"2.0", .hosts = L"DOS",
+                           .files = L"1", .total_size = L"4", .archive_size = L"4",
+                           .ratio = L"100%", .sfx_size = L"0 bytes", .comment = L"Present",
+                           .password = L"Absent"});
     EXPECT_EQ(comment_of(views[1]), L"Hello");
 }
 

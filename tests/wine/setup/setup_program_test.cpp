@@ -522,7 +522,14 @@ void hold_dialogs_for_screenshot() {
 TEST_F(SetupProgramTest, ShowForScreenshot) {
     if (::GetEnvironmentVariableW(L"KUB_SETUP_SHOW_SECONDS", nullptr, 0) == 0)
         GTEST_SKIP() << "only for the screenshot script";
+    // english_screenshots.sh gives a language folder: the program loads its translation.
+    wchar_t folder[MAX_PATH];
+    const DWORD length = ::GetEnvironmentVariableW(L"KUB_LANGUAGE_FOLDER", folder, MAX_PATH);
+    if (length > 0 && length < MAX_PATH)
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Korvex\\General", L"LanguageFolder",
+                          REG_SZ, folder, (length + 1) * sizeof(wchar_t));
     EXPECT_EQ(run(L"/setup", hold_dialogs_for_screenshot).exit_code, 1u);
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Korvex\\General", L"LanguageFolder");
 }
 
 }  // namespace
