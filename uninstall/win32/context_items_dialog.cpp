@@ -38,7 +38,7 @@ INT_PTR CALLBACK context_items_procedure(HWND dialog, UINT message, WPARAM wpara
 }  // namespace
 
 INT_PTR run_context_items_dialog(HWND owner) {
-    return ::DialogBoxParamW(static_cast<HINSTANCE>(resource_source()), L"SETUPCONTEXTITEMS",
+    return os::language_dialog_box(kDialogName,
                              owner, context_items_procedure, 0);
 }
 

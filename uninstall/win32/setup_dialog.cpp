@@ -128,7 +128,7 @@ INT_PTR CALLBACK setup_dialog_procedure(HWND dialog, UINT message, WPARAM wparam
 }  // namespace
 
 INT_PTR run_setup_dialog() {
-    return ::DialogBoxParamW(static_cast<HINSTANCE>(resource_source()), L"SETUPDLG", nullptr,
+    return os::language_dialog_box(kDialogName, nullptr,
                              setup_dialog_procedure, 0);
 }
 

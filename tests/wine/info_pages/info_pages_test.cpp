@@ -317,27 +317,8 @@ TEST_F(InfoPagesTest, ZipWithCommentHidesTheKubRowsAndShowsTheComment) {
     EXPECT_EQ(comment_of(views[1]), L"Hello");
 }
 
-// With a language folder (english_screenshots.sh runs this alone, so the library loads its
-// translation on its first use here) the pages read in English.
-TEST_F(InfoPagesTest, EnglishPagesFromTheLanguageFolder) {
-    wchar_t folder[MAX_PATH];
-    const DWORD length = ::GetEnvironmentVariableW(L"KUB_LANGUAGE_FOLDER", folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) GTEST_SKIP() << "only for english_screenshots.sh";
-    ::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Korvex\\General", L"LanguageFolder", REG_SZ,
-                      folder, (length + 1) * sizeof(wchar_t));
-    const std::wstring path = file(L"notes.zip");
-    write_file(path, zip_with_comment("Hello"));
-    std::vector<PageView> views = show_sheet(pages_for({path}), L"english_info_zip_comment");
-    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Korvex\\General", L"LanguageFolder");
-    ASSERT_EQ(views.size(), 2u);
-    expect_page(views[0], {.title = L"ZIP archive", .version = L"2.0", .hosts = L"DOS",
-                           .files = L"1", .total_size = L"4", .archive_size = L"4",
-                           .ratio = L"100%", .sfx_size = L"0 bytes", .comment = L"Present",
-                           .password = L"Absent"});
-    EXPECT_EQ(comment_of(views[1]), L"Hello");
-}
-
-TEST_F(InfoPagesTest, SolidSelfExtractingKubWithItsCommentFromTheArchiver) {
+// A solid self-extracting KUB archive with a recovery record and a comment.
+test::Bytes solid_sfx_kub() {
     test::Gen2Archive archive;
     archive.sfx = test::sfx_stub(5000);
     archive.main_flags = 0x0008 | 0x0040;  // solid, recovery record of unknown size
@@ -355,8 +336,12 @@ TEST_F(InfoPagesTest, SolidSelfExtractingKubWithItsCommentFromTheArchiver) {
         item.flags = 6 << 5;  // 4096 KB dictionary
         archive.items.push_back(item);
     }
+    return test::build(archive);
+}
+
+TEST_F(InfoPagesTest, SolidSelfExtractingKubWithItsCommentFromTheArchiver) {
     const std::wstring path = file(L"安装 程序.exe");
-    write_file(path, test::build(archive));
+    write_file(path, solid_sfx_kub());
     std::vector<PageView> views = show_sheet(pages_for({path}), L"info_solid_sfx_kub");
     ASSERT_EQ(views.size(), 2u);
     const PageView& v = views[0];
@@ -379,6 +364,39 @@ TEST_F(InfoPagesTest, SolidSelfExtractingKubWithItsCommentFromTheArchiver) {
                     .dictionary = L"4 MB", .recovery = L"存在", .lock = L"不存在"});
     // The fake archiver writes its dump with a byte order mark.
     EXPECT_EQ(comment_of(views[1]), L"假注释 comment\r\n");
+}
+
+// With a language folder (english_screenshots.sh runs this alone, so the library loads its
+// translation on its first use here) the pages read in English.
+TEST_F(InfoPagesTest, EnglishPagesFromTheLanguageFolder) {
+    wchar_t folder[MAX_PATH];
+    const DWORD length = ::GetEnvironmentVariableW(L"KUB_LANGUAGE_FOLDER", folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) GTEST_SKIP() << "only for english_screenshots.sh";
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Korvex\\General", L"LanguageFolder", REG_SZ,
+                      folder, (length + 1) * sizeof(wchar_t));
+    const std::wstring path = file(L"notes.zip");
+    write_file(path, zip_with_comment("Hello"));
+    std::vector<PageView> views = show_sheet(pages_for({path}), L"english_info_zip_comment");
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Korvex\\General", L"LanguageFolder");
+    ASSERT_EQ(views.size(), 2u);
+    expect_page(views[0], {.title = L"ZIP archive", .version = L"2.0", .hosts = L"DOS",
+                           .files = L"1", .total_size = L"4", .archive_size = L"4",
+                           .ratio = L"100%", .sfx_size = L"0 bytes", .comment = L"Present",
+                           .password = L"Absent"});
+    EXPECT_EQ(comment_of(views[1]), L"Hello");
+
+    const std::wstring kub = file(L"setup.exe");
+    write_file(kub, solid_sfx_kub());
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Korvex\\General", L"LanguageFolder", REG_SZ,
+                      folder, (length + 1) * sizeof(wchar_t));
+    views = show_sheet(pages_for({kub}), L"english_info_solid_sfx_kub");
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Korvex\\General", L"LanguageFolder");
+    ASSERT_EQ(views.size(), 2u);
+    expect_page(views[0], {.title = L"Solid self-extracting KUB archive", .version = L"2.9",
+                           .hosts = L"Windows", .files = L"2", .total_size = L"200",
+                           .archive_size = L"100", .ratio = L"50%", .sfx_size = L"5,000 bytes",
+                           .comment = L"Present", .password = L"Absent", .dictionary = L"4 MB",
+                           .recovery = L"Present", .lock = L"Absent"});
 }
 
 test::Gen3Archive gen3_with_item(std::uint64_t packed, std::uint64_t unpacked) {

@@ -502,16 +502,20 @@ TEST_F(SetupProgramTest, LanguageFileBesideTheProgramTranslatesDialogAndTexts) {
     EXPECT_EQ(registry_text(HKEY_CLASSES_ROOT, L"Korvex.ZIP", nullptr), L"Korvex ZIP 压缩文件");
 }
 
+// With a language folder the dialogs carry the English titles.
+bool shown_in_english() { return ::GetEnvironmentVariableW(L"KUB_LANGUAGE_FOLDER", nullptr, 0) != 0; }
+
 // Not a check: holds both dialogs on the display for setup_dialogs_screenshots.sh.
 void hold_dialogs_for_screenshot() {
     wchar_t seconds_text[8] = {};
     ::GetEnvironmentVariableW(L"KUB_SETUP_SHOW_SECONDS", seconds_text, 8);
     const DWORD hold = static_cast<DWORD>(_wtoi(seconds_text)) * 1000;
-    HWND dialog = wait_for_dialog(kDialogTitle, KUB_SETUP_SHELL_EXT);
+    const bool english = shown_in_english();
+    HWND dialog = wait_for_dialog(english ? L"Korvex Setup" : kDialogTitle, KUB_SETUP_SHELL_EXT);
     ASSERT_NE(dialog, nullptr);
     ::Sleep(hold);
     ::PostMessageW(::GetDlgItem(dialog, 5124), BM_CLICK, 0, 0);
-    HWND items = wait_for_dialog(kItemsTitle);
+    HWND items = wait_for_dialog(english ? L"Context Menu Items" : kItemsTitle);
     ASSERT_NE(items, nullptr);
     ::Sleep(hold);
     ::PostMessageW(items, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
@@ -525,7 +529,7 @@ TEST_F(SetupProgramTest, ShowForScreenshot) {
     // english_screenshots.sh gives a language folder: the program loads its translation.
     wchar_t folder[MAX_PATH];
     const DWORD length = ::GetEnvironmentVariableW(L"KUB_LANGUAGE_FOLDER", folder, MAX_PATH);
-    if (length > 0 && length < MAX_PATH)
+    if (shown_in_english() && length < MAX_PATH)
         ::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Korvex\\General", L"LanguageFolder",
                           REG_SZ, folder, (length + 1) * sizeof(wchar_t));
     EXPECT_EQ(run(L"/setup", hold_dialogs_for_screenshot).exit_code, 1u);
