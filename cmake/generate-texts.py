@@ -260,6 +260,14 @@ class Statement:
             image = keyword == "CONTROL" and re.search(r"\bSS_(ICON|BITMAP)\b", arguments[3])
             if not image:
                 self.text_index = 0
+        elif keyword == "ICON":
+            # ICON "resource", id, x, y[, cx, cy, ...]: a picture, not a text; its size may be left
+            # out, so it is not moved.
+            self.id = arguments[1] if len(arguments) > 1 else None
+            self.rect_index = 2
+            if len(arguments) < 4:
+                fail(where, "ICON has too few arguments")
+            return
         elif keyword in TEXTLESS_CONTROLS:
             self.id = arguments[0]
             self.rect_index = 1
@@ -369,6 +377,8 @@ def english_dialog_lines(dialog, english_dialog, font):
                 arguments[statement.text_index] = rc_literal(entry["text"])
                 rect = entry["rect"]
         moved = english_dialog["controls"].get(statement.id)
+        if moved and statement.keyword == "ICON":
+            fail(moved["where"], "an ICON keeps its place")
         if moved:
             moved["used"] = True
             rect = moved["rect"]
