@@ -37,18 +37,10 @@ HBITMAP load_bitmap_file(const std::u16string& path) {
         ::LoadImageW(nullptr, os::as_wcstr(path.c_str()), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
 }
 
-HBITMAP mapped_bitmap(os::ModuleHandle module) {
-    COLORMAP black_to_menu{RGB(0, 0, 0), ::GetSysColor(COLOR_MENU)};
-    return ::CreateMappedBitmap(static_cast<HINSTANCE>(module),
-                                static_cast<INT_PTR>(kMenuImageResourceId), 0, &black_to_menu, 1);
-}
-
-// A language module need not carry the image; the program's own one is used then.
 HBITMAP built_in_bitmap() {
-    HBITMAP bitmap = mapped_bitmap(resource_source());
-    if (bitmap == nullptr && resource_source() != own_resource_module())
-        bitmap = mapped_bitmap(own_resource_module());
-    return bitmap;
+    COLORMAP black_to_menu{RGB(0, 0, 0), ::GetSysColor(COLOR_MENU)};
+    return ::CreateMappedBitmap(static_cast<HINSTANCE>(resource_source()),
+                                static_cast<INT_PTR>(kMenuImageResourceId), 0, &black_to_menu, 1);
 }
 
 }  // namespace
