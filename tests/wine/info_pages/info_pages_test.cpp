@@ -26,6 +26,7 @@
 #include "tests/support/writers/zip_builder.h"
 #include "tests/wine/host/hdrop_data_object.h"
 #include "tests/wine/host/shell_host.h"
+#include "tests/wine/host/window_photograph.h"
 
 namespace kub::wine_host {
 namespace {
@@ -68,43 +69,6 @@ void pump_messages(DWORD milliseconds) {
         }
         ::Sleep(10);
     } while (::GetTickCount() - start < milliseconds);
-}
-
-// The window as it is on the screen, as a 24-bit BMP in KUB_SCREENSHOT_DIR (when set); the
-// session turns them into PNG files.
-void photograph(HWND window, const std::wstring& name) {
-    wchar_t folder[MAX_PATH];
-    const DWORD length = ::GetEnvironmentVariableW(L"KUB_SCREENSHOT_DIR", folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return;
-    RECT r{};
-    ::GetWindowRect(window, &r);
-    const int width = r.right - r.left, height = r.bottom - r.top;
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    ::GdiFlush();
-    const DWORD row = static_cast<DWORD>((width * 3 + 3) & ~3);
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-    file.bfSize = file.bfOffBits + row * height;
-    std::string out(reinterpret_cast<const char*>(&file), sizeof file);
-    out.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-    out.append(static_cast<const char*>(bits), row * height);
-    write_file(std::wstring(folder, length) + L"\\" + name + L".bmp", out);
-    ::SelectObject(memory, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
 }
 
 BOOL CALLBACK collect_page(HPROPSHEETPAGE page, LPARAM pages) {
@@ -164,7 +128,7 @@ std::vector<PageView> show_sheet(std::vector<HPROPSHEETPAGE> pages, const std::w
         pump_messages(300);
         HWND page = reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
         views.push_back(view_page(page));
-        photograph(sheet, name + L"_" + std::to_wstring(i + 1));
+        wine_host::photograph(sheet, name + L"_" + std::to_wstring(i + 1));
     }
     ::DestroyWindow(sheet);
     pump_messages(50);

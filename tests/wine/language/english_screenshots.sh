@@ -32,6 +32,10 @@ trap 'rm -rf "$shots"' EXIT
 KUB_SCREENSHOT_DIR="Z:$(printf '%s' "$shots" | tr / '\\')" \
   "$source_dir/cmake/wine-run.sh" "$root" "$info_test" --gtest_brief=1 \
   --gtest_filter='*EnglishPagesFromTheLanguageFolder*'
+# The restart message after setup, while an earlier extension is still in use.
+KUB_SCREENSHOT_DIR="Z:$(printf '%s' "$shots" | tr / '\\')" \
+  "$source_dir/cmake/wine-run.sh" "$root" "$setup_test" --gtest_brief=1 \
+  --gtest_filter='*EnglishRestartMessageForScreenshot*'
 for bmp in "$shots"/*.bmp; do
   convert "$bmp" "$out/$(basename "${bmp%.bmp}").png"
   echo "screenshot: $out/$(basename "${bmp%.bmp}").png"

@@ -19,6 +19,7 @@
 #include "resources/setup_dialog_ids.h"
 #include "tests/wine/host/hdrop_data_object.h"
 #include "tests/wine/host/shell_host.h"
+#include "tests/wine/host/window_photograph.h"
 
 namespace {
 
@@ -453,30 +454,73 @@ void confirm_and_answer_restart_message() {
     if (message) ::PostMessageW(message, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
-TEST_F(SetupProgramTest, ExtensionFileStillInUseAsksForARestart) {
-    // An earlier installation's extension, held open as the shell holds a loaded library.
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE,
-                                L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Korvex.exe", 0,
-                                nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    const std::wstring archiver = folder_ + L"Korvex.exe";
-    ::RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(archiver.c_str()),
-                     static_cast<DWORD>((archiver.size() + 1) * sizeof(wchar_t)));
-    ::RegCloseKey(key);
-    const std::wstring old_extension = folder_ + L"kubext64.dll";
-    write_file(old_extension, "MZ");
-    HANDLE held = ::CreateFileW(old_extension.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+// An earlier installation's extension, held open as the shell holds a loaded library, for as
+// long as the object lives.
+class HeldExtension {
+  public:
+    explicit HeldExtension(const std::wstring& folder) : path_(folder + L"kubext64.dll") {
+        HKEY key = nullptr;
+        EXPECT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE,
+                                    L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Korvex.exe",
+                                    0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, &key,
+                                    nullptr),
+                  ERROR_SUCCESS);
+        const std::wstring archiver = folder + L"Korvex.exe";
+        ::RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(archiver.c_str()),
+                         static_cast<DWORD>((archiver.size() + 1) * sizeof(wchar_t)));
+        ::RegCloseKey(key);
+        write_file(path_, "MZ");
+        held_ = ::CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    }
+    ~HeldExtension() {
+        if (held_ != INVALID_HANDLE_VALUE) ::CloseHandle(held_);
+        ::DeleteFileW(path_.c_str());
+    }
+    HeldExtension(const HeldExtension&) = delete;
+    HeldExtension& operator=(const HeldExtension&) = delete;
+    bool held() const { return held_ != INVALID_HANDLE_VALUE; }
 
+  private:
+    std::wstring path_;
+    HANDLE held_ = INVALID_HANDLE_VALUE;
+};
+
+TEST_F(SetupProgramTest, ExtensionFileStillInUseAsksForARestart) {
+    HeldExtension extension(folder_);
+    ASSERT_TRUE(extension.held());
     g_restart_message_seen = false;
     EXPECT_EQ(run(L"/setup /noexplorer", confirm_and_answer_restart_message).exit_code, 0u);
     EXPECT_TRUE(g_restart_message_seen);
     // Silent: no message, nothing waits for an answer.
     EXPECT_EQ(run(L"/setup /S").exit_code, 0u);
-    ::CloseHandle(held);
-    ::DeleteFileW(old_extension.c_str());
+}
+
+// The restart message of a setup run in English (english_screenshots.sh), photographed.
+void confirm_and_photograph_english_restart_message() {
+    HWND dialog = wait_for_dialog(L"Korvex Setup");
+    ASSERT_NE(dialog, nullptr) << "no English settings dialog";
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    HWND message = wait_for_dialog(L"Korvex Archive Manager");
+    g_restart_message_seen = message != nullptr;
+    if (!message) return;
+    ::Sleep(1500);  // drawn
+    kub::wine_host::photograph(message, L"restart_message");
+    ::PostMessageW(message, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+TEST_F(SetupProgramTest, EnglishRestartMessageForScreenshot) {
+    wchar_t folder[MAX_PATH];
+    const DWORD length = ::GetEnvironmentVariableW(L"KUB_LANGUAGE_FOLDER", folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) GTEST_SKIP() << "only for english_screenshots.sh";
+    HeldExtension extension(folder_);
+    ASSERT_TRUE(extension.held());
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Korvex\\General", L"LanguageFolder", REG_SZ,
+                      folder, (length + 1) * sizeof(wchar_t));
+    g_restart_message_seen = false;
+    EXPECT_EQ(run(L"/setup /noexplorer", confirm_and_photograph_english_restart_message).exit_code, 0u);
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Korvex\\General", L"LanguageFolder");
+    EXPECT_TRUE(g_restart_message_seen) << "no English restart message";
 }
 
 void cancel_translated_dialog() {
