@@ -65,6 +65,8 @@ TEST_F(EnglishLanguageFile, SetupTextsReadInEnglishWithTheirQuotes) {
     EXPECT_EQ(d(u"SETUPCONTEXTITEMS", u"解压到<文件夹\\>(&E)"), u"&Extract to <folder\\>");
     EXPECT_EQ(d(u"SETUPCONTEXTITEMS", u"帮助"), u"Help");
     EXPECT_EQ(d(u"SETUPDLG", u"帮助"), u"Help");
+    EXPECT_EQ(d(u"DONEDLG", u"完成"), u"Done");
+    EXPECT_EQ(d(u"DONEDLG", u"感谢您使用Korvex！"), u"Thank you for using Korvex!");
     // No size factors: the English dialogs keep the built-in layout.
     EXPECT_FALSE(file.size_factors(u"SETUPDLG").given());
 }

@@ -24,8 +24,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char16_t* kDialogs[] = {u"SETUPDLG", u"SETUPCONTEXTITEMS", u"EXTARCINFODLG",
-                                        u"EXTCMTARCINFODLG"};
+constexpr const char16_t* kDialogs[] = {u"SETUPDLG", u"SETUPCONTEXTITEMS", u"DONEDLG",
+                                        u"EXTARCINFODLG", u"EXTCMTARCINFODLG"};
 // The programs' base paths lie in a folder without language files: only the language folder
 // can supply them.
 constexpr std::u16string_view kBase = u"C:\\windows\\temp\\kub-nowhere\\uninstall.exe";
@@ -48,14 +48,16 @@ void write_bytes(const fs::path& path, const std::vector<char>& bytes) {
     std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-// Offset of a UTF-16LE text in the bytes, or npos.
-std::size_t find_utf16(const std::vector<char>& bytes, std::u16string_view text) {
+// Offset of a UTF-16LE text in the bytes, or npos; the last one before `before` when given.
+std::size_t find_utf16(const std::vector<char>& bytes, std::u16string_view text,
+                       std::size_t before = std::string_view::npos) {
     std::string pattern;
     for (char16_t c : text) {
         pattern.push_back(static_cast<char>(c & 0xFF));
         pattern.push_back(static_cast<char>(c >> 8));
     }
-    return std::string_view(bytes.data(), bytes.size()).find(pattern);
+    std::string_view all(bytes.data(), bytes.size());
+    return before == std::string_view::npos ? all.find(pattern) : all.rfind(pattern, before);
 }
 
 INT_PTR CALLBACK translated_procedure(HWND dialog, UINT message, WPARAM, LPARAM parameter) {
@@ -236,8 +238,12 @@ TEST_F(EnglishModuleTest, DamagedModulesFallBackToTheBuiltInTexts) {
 // whose length runs far beyond its table. The rest of the module still serves.
 TEST_F(EnglishModuleTest, DamagedDialogAndStringTableAreNotUsed) {
     std::vector<char> bytes = read_bytes(english_ / "kublng.dll");
-    // The template's caption follows its 26-byte header, an empty menu and an empty class.
-    std::size_t caption = find_utf16(bytes, u"Korvex Setup");
+    // The template's caption follows its 26-byte header, an empty menu and an empty class; the
+    // completion dialog has the same caption, so the one before the settings dialog's first
+    // control is taken.
+    std::size_t first_control = find_utf16(bytes, u"Associate Korvex with");
+    ASSERT_NE(first_control, std::string_view::npos);
+    std::size_t caption = find_utf16(bytes, u"Korvex Setup", first_control);
     ASSERT_NE(caption, std::string_view::npos);
     bytes[caption - 30 + 16] = '\xFF';
     bytes[caption - 30 + 17] = '\xFF';

@@ -412,15 +412,17 @@ TEST_F(SetupProgramTest, DialogShowsTheChoicesAndKeepsContextItemsWhenCancelled)
     EXPECT_FALSE(registry_key_exists(HKEY_CLASSES_ROOT, L"Korvex"));
 }
 
-// Confirms the settings, then closes the completion dialog that follows.
-void confirm_settings_dialog() {
-    HWND dialog = wait_for_dialog(kDialogTitle, KUB_SETUP_SHELL_EXT);
+// Confirms the settings dialog with this title, then closes the completion dialog that follows.
+void confirm_setup_titled(const wchar_t* title) {
+    HWND dialog = wait_for_dialog(title, KUB_SETUP_SHELL_EXT);
     ASSERT_NE(dialog, nullptr) << "the settings dialog did not appear";
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    HWND done = wait_for_dialog(kDialogTitle, KUB_DONE_HELP, KUB_SETUP_SHELL_EXT);
+    HWND done = wait_for_dialog(title, KUB_DONE_HELP, KUB_SETUP_SHELL_EXT);
     ASSERT_NE(done, nullptr) << "the completion dialog did not appear";
     ::PostMessageW(done, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
+
+void confirm_settings_dialog() { confirm_setup_titled(kDialogTitle); }
 
 // A top-level window showing the program group folder, waited for up to `milliseconds`.
 HWND wait_for_group_window(DWORD milliseconds) {
@@ -498,9 +500,7 @@ TEST_F(SetupProgramTest, ExtensionFileStillInUseAsksForARestart) {
 
 // The restart message of a setup run in English (english_screenshots.sh), photographed.
 void confirm_and_photograph_english_restart_message() {
-    HWND dialog = wait_for_dialog(L"Korvex Setup");
-    ASSERT_NE(dialog, nullptr) << "no English settings dialog";
-    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    confirm_setup_titled(L"Korvex Setup");
     HWND message = wait_for_dialog(L"Korvex Archive Manager");
     g_restart_message_seen = message != nullptr;
     if (!message) return;
