@@ -1,3 +1,6 @@
+# The text generator (cmake/generate-texts.py) runs on the build machine.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+
 # Third-party libraries: Debian's packages natively, our static mingw builds for Windows
 # (scripts/build-mingw-deps.sh installs them into KUB_DEPS_PREFIX).
 if(KUB_WINDOWS)

@@ -8,7 +8,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
   libbz2-dev liblzma-dev zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev
-  dpkg-dev make patch file
+  dpkg-dev make patch file python3
   # Windows test host
   wine64 xvfb x11-utils xdotool imagemagick locales fonts-wqy-microhei
   # fixture makers and listing oracles

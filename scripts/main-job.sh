@@ -70,6 +70,17 @@ if [ -n "$first_zip" ]; then
   build/release/bin/kubinfo --menu "$top/README.md" || true
 fi
 
+# The same in English: the language folder given to kubinfo, which loads the shipped translation
+# (build/release/bin/english) as the extension does.
+echo
+echo "== in English (kubinfo --language build/release/bin/english)"
+if [ -n "$first_zip" ]; then
+  english_samples=("$first_zip" build/samples/tar/gnu.tar.gz build/samples/kub/*)
+  build/release/bin/kubinfo --language build/release/bin/english "${english_samples[@]:0:4}" || true
+  build/release/bin/kubinfo --language build/release/bin/english --menu "$first_zip" || true
+  build/release/bin/kubinfo --language build/release/bin/english --menu "$top/README.md" || true
+fi
+
 # The Windows build of the same tool under Wine, as a Simplified-Chinese system.
 if [ -n "$first_zip" ] && [ -x /usr/lib/wine/wine64 ]; then
   echo

@@ -38,6 +38,13 @@ os::ModuleHandle own_resource_module() { return state().own ? state().own : os::
 
 os::ModuleHandle resource_source() { return state().loaded ? state().loaded : own_resource_module(); }
 
+os::ModuleHandle dialog_source(std::u16string_view name) {
+    os::ModuleHandle source = resource_source();
+    if (source != own_resource_module() && !os::module_has_dialog(source, name))
+        return own_resource_module();
+    return source;
+}
+
 bool language_module_loaded() { return state().loaded != nullptr; }
 
 }  // namespace kub

@@ -20,6 +20,10 @@ void load_language_module(os::ModuleHandle own_module,
 void release_language_module();
 
 os::ModuleHandle resource_source();
+// The module to take dialog `name` from: the resource source when it holds a sound template of
+// that name, else the own module, so a language module that lacks a dialog, or holds a damaged
+// one, still leaves a dialog to show.
+os::ModuleHandle dialog_source(std::u16string_view name);
 os::ModuleHandle own_resource_module();
 bool language_module_loaded();
 

@@ -23,11 +23,11 @@ ModuleHandle load_resource_module(std::u16string_view path);
 void free_resource_module(ModuleHandle module);
 
 // String `id` of the module's string table, cut to kResourceStringSize - 1 units; nothing when
-// the module has no such string or it is empty. The native build's own module is the built-in
-// text table.
+// the module has no such string, it is empty, or the table is damaged. The native build's own
+// module is the built-in text table.
 std::optional<std::u16string> load_module_string(ModuleHandle module, unsigned id);
 
-// True when the module holds a dialog template under this resource name.
+// True when the module holds a whole, readable dialog template under this resource name.
 bool module_has_dialog(ModuleHandle module, std::u16string_view name);
 
 // Libraries whose code runs (an outside component's exports are called). Only a full path is

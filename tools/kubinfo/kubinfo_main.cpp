@@ -3,6 +3,9 @@
 //   --quick         quick analysis (format only, no items, no volumes)
 //   --json          one JSON object per file instead of the page
 //   --registry FILE load settings from a registry text file first (native build)
+//   --language DIR  the texts as the extension shows them with the language folder DIR, for
+//                   this run only (native build; the Windows build reads "LanguageFolder" from
+//                   the registry, as the extension does)
 //   --menu          the files are one selection: the context menu it gets and each command's
 //                   archiver start (parameters, working folder)
 //   --drop-folder D with --menu: the menu of a right-drag onto folder D
@@ -15,9 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "common/text/encoding.h"
 #include "common/os/os.h"
+#include "common/registry/registry_access.h"
+#include "common/text/encoding.h"
 #include "formats/archive_analysis.h"
+#include "shellext/settings/extension_language.h"
 #include "tools/kubinfo/menu_report.h"
 #include "tools/kubinfo/progress_line.h"
 #include "tools/kubinfo/report_writer.h"
@@ -25,7 +30,8 @@
 namespace {
 
 int usage() {
-    std::fputs("usage: kubinfo [--items] [--quick] [--json] [--registry FILE] [--menu [--drop-folder DIR]] FILE...\n", stderr);
+    std::fputs("usage: kubinfo [--items] [--quick] [--json] [--registry FILE] [--language DIR] "
+               "[--menu [--drop-folder DIR]] FILE...\n", stderr);
     return 2;
 }
 
@@ -52,7 +58,7 @@ int exit_status(int result) {
 
 int main(int argc, char** argv) {
     bool items = false, quick = false, json = false, menu = false;
-    std::u16string drop_folder;
+    std::u16string drop_folder, language_folder;
     std::vector<std::u16string> files;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--items") == 0) {
@@ -78,6 +84,14 @@ int main(int argc, char** argv) {
                 return 2;
             }
 #endif
+        } else if (std::strcmp(argv[i], "--language") == 0) {
+            if (++i >= argc) return usage();
+#if defined(_WIN32)
+            std::fputs("kubinfo: --language is for the native build; set LanguageFolder in the registry\n", stderr);
+            return 2;
+#else
+            language_folder = argument_path(argv[i]);
+#endif
         } else if (std::strncmp(argv[i], "--", 2) == 0) {
             return usage();
         } else {
@@ -85,6 +99,10 @@ int main(int argc, char** argv) {
         }
     }
     if (files.empty()) return usage();
+    // The registry of the native build lives in memory: the folder holds for this run only.
+    if (!language_folder.empty())
+        kub::write_setting_string(u"General", u"LanguageFolder", language_folder);
+    kub::load_extension_language(kub::os::own_module());
     if (menu) {
         const std::string out = kub::tool::menu_report(files, drop_folder);
         std::fwrite(out.data(), 1, out.size(), stdout);

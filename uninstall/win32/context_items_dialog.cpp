@@ -1,4 +1,4 @@
-#include "common/language/language_module.h"
+#include "common/os/win32/dialog_language.h"
 #include "uninstall/core/integration_settings.h"
 #include "uninstall/win32/dialog_procedure.h"
 #include "uninstall/win32/help.h"
@@ -38,8 +38,7 @@ INT_PTR CALLBACK context_items_procedure(HWND dialog, UINT message, WPARAM wpara
 }  // namespace
 
 INT_PTR run_context_items_dialog(HWND owner) {
-    return ::DialogBoxParamW(static_cast<HINSTANCE>(resource_source()), L"SETUPCONTEXTITEMS",
-                             owner, context_items_procedure, 0);
+    return os::language_dialog_box(kBehaviour.resource_name, owner, context_items_procedure, 0);
 }
 
 }  // namespace kub::setup

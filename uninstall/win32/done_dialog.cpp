@@ -6,8 +6,8 @@
 #include <string>
 
 #include "common/language/lang_string.h"
-#include "common/language/language_module.h"
 #include "common/os/os.h"
+#include "common/os/win32/dialog_language.h"
 #include "common/os/win32/wide_cast.h"
 #include "setup_dialog_ids.h"
 #include "uninstall/win32/dialog_procedure.h"
@@ -61,8 +61,7 @@ INT_PTR CALLBACK done_dialog_procedure(HWND dialog, UINT message, WPARAM wparam,
 }  // namespace
 
 void run_done_dialog() {
-    ::DialogBoxParamW(static_cast<HINSTANCE>(resource_source()), L"DONEDLG", nullptr,
-                      done_dialog_procedure, 0);
+    os::language_dialog_box(kBehaviour.resource_name, nullptr, done_dialog_procedure, 0);
 }
 
 }  // namespace kub::setup

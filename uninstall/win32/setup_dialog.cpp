@@ -3,7 +3,7 @@
 #include <string>
 
 #include "common/language/lang_string.h"
-#include "common/language/language_module.h"
+#include "common/os/win32/dialog_language.h"
 #include "common/os/win32/wide_cast.h"
 #include "setup_dialog_ids.h"
 #include "uninstall/core/integration_settings.h"
@@ -128,8 +128,7 @@ INT_PTR CALLBACK setup_dialog_procedure(HWND dialog, UINT message, WPARAM wparam
 }  // namespace
 
 INT_PTR run_setup_dialog() {
-    return ::DialogBoxParamW(static_cast<HINSTANCE>(resource_source()), L"SETUPDLG", nullptr,
-                             setup_dialog_procedure, 0);
+    return os::language_dialog_box(kBehaviour.resource_name, nullptr, setup_dialog_procedure, 0);
 }
 
 }  // namespace kub::setup

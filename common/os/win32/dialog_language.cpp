@@ -7,6 +7,7 @@
 
 #include "common/language/dialog_layout.h"
 #include "common/language/language_file.h"
+#include "common/language/language_module.h"
 #include "common/os/win32/wide_cast.h"
 
 namespace kub::os {
@@ -102,6 +103,18 @@ void apply_direction(HWND dialog, bool page) {
 void prepare_dialog_message(HWND dialog, UINT message, std::u16string_view dialog_name, bool page) {
     if (message == WM_SETFONT) apply_direction(dialog, page);
     else if (message == WM_INITDIALOG) translate_dialog(dialog, dialog_name, page);
+}
+
+INT_PTR language_dialog_box(std::u16string_view dialog_name, HWND owner, DLGPROC procedure,
+                            LPARAM parameter) {
+    std::u16string name(dialog_name);
+    os::ModuleHandle source = dialog_source(dialog_name);
+    INT_PTR result = ::DialogBoxParamW(static_cast<HINSTANCE>(source), as_wcstr(name.c_str()), owner,
+                                       procedure, parameter);
+    if (result == -1 && source != own_resource_module())
+        result = ::DialogBoxParamW(static_cast<HINSTANCE>(own_resource_module()),
+                                   as_wcstr(name.c_str()), owner, procedure, parameter);
+    return result;
 }
 
 }  // namespace kub::os

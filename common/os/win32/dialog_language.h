@@ -24,4 +24,10 @@ void apply_direction(HWND dialog, bool page);
 // translation at WM_INITDIALOG. It never consumes a message.
 void prepare_dialog_message(HWND dialog, UINT message, std::u16string_view dialog_name, bool page);
 
+// A modal dialog from the module dialog_source picks; when the system cannot make it from a
+// language module (a template that is whole but names what does not exist), from the program's
+// own module.
+INT_PTR language_dialog_box(std::u16string_view dialog_name, HWND owner, DLGPROC procedure,
+                            LPARAM parameter);
+
 }  // namespace kub::os

@@ -10,6 +10,7 @@
 
 #include "common/language/lang_string.h"
 #include "common/language/language_module.h"
+#include "common/os/win32/wide_cast.h"
 #include "formats/archive_analysis.h"
 #include "shellext/core/module_state.h"
 #include "shellext/win32/com/com_guard.h"
@@ -32,7 +33,7 @@ void add_page(const wchar_t* page_template, unsigned title_id, DLGPROC procedure
     PROPSHEETPAGEW record{};
     record.dwSize = kPageRecordSize;
     record.dwFlags = PSP_USETITLE | PSP_USEREFPARENT;
-    record.hInstance = static_cast<HINSTANCE>(resource_source());
+    record.hInstance = static_cast<HINSTANCE>(dialog_source(os::as_u16cstr(page_template)));
     record.pszTemplate = page_template;
     record.pszTitle = reinterpret_cast<LPCWSTR>(LangString(title_id));
     record.pfnDlgProc = procedure;

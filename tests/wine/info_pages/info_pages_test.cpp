@@ -26,6 +26,7 @@
 #include "tests/support/writers/zip_builder.h"
 #include "tests/wine/host/hdrop_data_object.h"
 #include "tests/wine/host/shell_host.h"
+#include "tests/wine/host/window_photograph.h"
 
 namespace kub::wine_host {
 namespace {
@@ -68,43 +69,6 @@ void pump_messages(DWORD milliseconds) {
         }
         ::Sleep(10);
     } while (::GetTickCount() - start < milliseconds);
-}
-
-// The window as it is on the screen, as a 24-bit BMP in KUB_SCREENSHOT_DIR (when set); the
-// session turns them into PNG files.
-void photograph(HWND window, const std::wstring& name) {
-    wchar_t folder[MAX_PATH];
-    const DWORD length = ::GetEnvironmentVariableW(L"KUB_SCREENSHOT_DIR", folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return;
-    RECT r{};
-    ::GetWindowRect(window, &r);
-    const int width = r.right - r.left, height = r.bottom - r.top;
-    HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
-    ::BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    ::GdiFlush();
-    const DWORD row = static_cast<DWORD>((width * 3 + 3) & ~3);
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-    file.bfSize = file.bfOffBits + row * height;
-    std::string out(reinterpret_cast<const char*>(&file), sizeof file);
-    out.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-    out.append(static_cast<const char*>(bits), row * height);
-    write_file(std::wstring(folder, length) + L"\\" + name + L".bmp", out);
-    ::SelectObject(memory, old);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
 }
 
 BOOL CALLBACK collect_page(HPROPSHEETPAGE page, LPARAM pages) {
@@ -150,7 +114,9 @@ std::vector<PageView> show_sheet(std::vector<HPROPSHEETPAGE> pages, const std::w
     PROPSHEETHEADERW header{};
     header.dwSize = sizeof header;
     header.dwFlags = PSH_MODELESS | PSH_NOAPPLYNOW;
-    header.pszCaption = L"属性";
+    // The host's own caption, in the language the pages are shown in.
+    header.pszCaption =
+        ::GetEnvironmentVariableW(L"KUB_LANGUAGE_FOLDER", nullptr, 0) ? L"Properties" : L"属性";
     header.nPages = static_cast<UINT>(pages.size());
     header.phpage = pages.data();
     HWND sheet = reinterpret_cast<HWND>(::PropertySheetW(&header));
@@ -162,7 +128,7 @@ std::vector<PageView> show_sheet(std::vector<HPROPSHEETPAGE> pages, const std::w
         pump_messages(300);
         HWND page = reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
         views.push_back(view_page(page));
-        photograph(sheet, name + L"_" + std::to_wstring(i + 1));
+        wine_host::photograph(sheet, name + L"_" + std::to_wstring(i + 1));
     }
     ::DestroyWindow(sheet);
     pump_messages(50);
@@ -315,7 +281,8 @@ TEST_F(InfoPagesTest, ZipWithCommentHidesTheKubRowsAndShowsTheComment) {
     EXPECT_EQ(comment_of(views[1]), L"Hello");
 }
 
-TEST_F(InfoPagesTest, SolidSelfExtractingKubWithItsCommentFromTheArchiver) {
+// A solid self-extracting KUB archive with a recovery record and a comment.
+test::Bytes solid_sfx_kub() {
     test::Gen2Archive archive;
     archive.sfx = test::sfx_stub(5000);
     archive.main_flags = 0x0008 | 0x0040;  // solid, recovery record of unknown size
@@ -333,8 +300,12 @@ TEST_F(InfoPagesTest, SolidSelfExtractingKubWithItsCommentFromTheArchiver) {
         item.flags = 6 << 5;  // 4096 KB dictionary
         archive.items.push_back(item);
     }
+    return test::build(archive);
+}
+
+TEST_F(InfoPagesTest, SolidSelfExtractingKubWithItsCommentFromTheArchiver) {
     const std::wstring path = file(L"安装 程序.exe");
-    write_file(path, test::build(archive));
+    write_file(path, solid_sfx_kub());
     std::vector<PageView> views = show_sheet(pages_for({path}), L"info_solid_sfx_kub");
     ASSERT_EQ(views.size(), 2u);
     const PageView& v = views[0];
@@ -357,6 +328,39 @@ TEST_F(InfoPagesTest, SolidSelfExtractingKubWithItsCommentFromTheArchiver) {
                     .dictionary = L"4 MB", .recovery = L"存在", .lock = L"不存在"});
     // The fake archiver writes its dump with a byte order mark.
     EXPECT_EQ(comment_of(views[1]), L"假注释 comment\r\n");
+}
+
+// With a language folder (english_screenshots.sh runs this alone, so the library loads its
+// translation on its first use here) the pages read in English.
+TEST_F(InfoPagesTest, EnglishPagesFromTheLanguageFolder) {
+    wchar_t folder[MAX_PATH];
+    const DWORD length = ::GetEnvironmentVariableW(L"KUB_LANGUAGE_FOLDER", folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) GTEST_SKIP() << "only for english_screenshots.sh";
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Korvex\\General", L"LanguageFolder", REG_SZ,
+                      folder, (length + 1) * sizeof(wchar_t));
+    const std::wstring path = file(L"notes.zip");
+    write_file(path, zip_with_comment("Hello"));
+    std::vector<PageView> views = show_sheet(pages_for({path}), L"english_info_zip_comment");
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Korvex\\General", L"LanguageFolder");
+    ASSERT_EQ(views.size(), 2u);
+    expect_page(views[0], {.title = L"ZIP archive", .version = L"2.0", .hosts = L"DOS",
+                           .files = L"1", .total_size = L"4", .archive_size = L"4",
+                           .ratio = L"100%", .sfx_size = L"0 bytes", .comment = L"Present",
+                           .password = L"Absent"});
+    EXPECT_EQ(comment_of(views[1]), L"Hello");
+
+    const std::wstring kub = file(L"setup.exe");
+    write_file(kub, solid_sfx_kub());
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Korvex\\General", L"LanguageFolder", REG_SZ,
+                      folder, (length + 1) * sizeof(wchar_t));
+    views = show_sheet(pages_for({kub}), L"english_info_solid_sfx_kub");
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Korvex\\General", L"LanguageFolder");
+    ASSERT_EQ(views.size(), 2u);
+    expect_page(views[0], {.title = L"Solid self-extracting KUB archive", .version = L"2.9",
+                           .hosts = L"Windows", .files = L"2", .total_size = L"200",
+                           .archive_size = L"100", .ratio = L"50%", .sfx_size = L"5,000 bytes",
+                           .comment = L"Present", .password = L"Absent", .dictionary = L"4 MB",
+                           .recovery = L"Present", .lock = L"Absent"});
 }
 
 test::Gen3Archive gen3_with_item(std::uint64_t packed, std::uint64_t unpacked) {

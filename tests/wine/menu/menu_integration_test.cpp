@@ -427,15 +427,38 @@ TEST_F(MenuIntegrationTest, ShowForScreenshot) {
     const bool cascaded = mode != nullptr && std::string(mode) == "cascaded";
     set_number(L"Software\\Korvex\\Setup", L"CascadedMenu", cascaded ? 1 : 0);
     set_number(L"Software\\Korvex\\Setup\\MenuItems", L"Test", 1);
-    set_string(HKEY_CURRENT_USER, L"Software\\Korvex\\Profiles\\0", L"Name", L"最佳压缩 Best");
+    // With a language folder (english_screenshots.sh) the extension loads its translation, and
+    // the host's own items and the profile read in English too.
+    const char* language_folder = std::getenv("KUB_LANGUAGE_FOLDER");
+    const bool english = language_folder != nullptr;
+    if (english) {
+        const std::string folder(language_folder);
+        set_string(HKEY_CURRENT_USER, L"Software\\Korvex\\General", L"LanguageFolder",
+                   std::wstring(folder.begin(), folder.end()));
+    }
+    set_string(HKEY_CURRENT_USER, L"Software\\Korvex\\Profiles\\0", L"Name",
+               english ? L"Best compression" : L"最佳压缩 Best");
     set_number(L"Software\\Korvex\\Profiles\\0", L"AddToMenu", 1);
-    ComPtr<IContextMenu> menu = menu_for({archive_, document_});
+    // KUB_MENU_ARCHIVE_ONLY: the menu of one archive, with the extraction commands.
+    ComPtr<IContextMenu> menu = std::getenv("KUB_MENU_ARCHIVE_ONLY")
+                                    ? menu_for({archive_})
+                                    : menu_for({archive_, document_});
     HMENU popup = ::CreatePopupMenu();
-    ::AppendMenuW(popup, MF_STRING, 1, L"打开(&O)");
+    ::AppendMenuW(popup, MF_STRING, 1, english ? L"&Open" : L"打开(&O)");
     ::AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
     menu->QueryContextMenu(popup, 2, kFirstId, kFirstId + 1000, CMF_NORMAL);
     ::AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(popup, MF_STRING, 2, L"属性(&R)");
+    ::AppendMenuW(popup, MF_STRING, 2, english ? L"P&roperties" : L"属性(&R)");
+    if (english) {
+        ::RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Korvex\\General", L"LanguageFolder");
+        // Every item the extension added reads in English.
+        for (int i = 0; i < ::GetMenuItemCount(popup); ++i) {
+            wchar_t text[256] = {};
+            ::GetMenuStringW(popup, static_cast<UINT>(i), text, 256, MF_BYPOSITION);
+            for (const wchar_t* c = text; *c; ++c)
+                EXPECT_FALSE(*c >= 0x3000 && *c <= 0x9FFF) << "Chinese in menu item " << i;
+        }
+    }
 
     HWND window = ::CreateWindowExW(0, L"STATIC", L"menu", WS_POPUP | WS_VISIBLE, 0, 0, 1, 1,
                                     nullptr, nullptr, nullptr, nullptr);

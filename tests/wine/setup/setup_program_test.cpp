@@ -19,6 +19,7 @@
 #include "resources/setup_dialog_ids.h"
 #include "tests/wine/host/hdrop_data_object.h"
 #include "tests/wine/host/shell_host.h"
+#include "tests/wine/host/window_photograph.h"
 
 namespace {
 
@@ -411,15 +412,17 @@ TEST_F(SetupProgramTest, DialogShowsTheChoicesAndKeepsContextItemsWhenCancelled)
     EXPECT_FALSE(registry_key_exists(HKEY_CLASSES_ROOT, L"Korvex"));
 }
 
-// Confirms the settings, then closes the completion dialog that follows.
-void confirm_settings_dialog() {
-    HWND dialog = wait_for_dialog(kDialogTitle, KUB_SETUP_SHELL_EXT);
+// Confirms the settings dialog with this title, then closes the completion dialog that follows.
+void confirm_setup_titled(const wchar_t* title) {
+    HWND dialog = wait_for_dialog(title, KUB_SETUP_SHELL_EXT);
     ASSERT_NE(dialog, nullptr) << "the settings dialog did not appear";
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    HWND done = wait_for_dialog(kDialogTitle, KUB_DONE_HELP, KUB_SETUP_SHELL_EXT);
+    HWND done = wait_for_dialog(title, KUB_DONE_HELP, KUB_SETUP_SHELL_EXT);
     ASSERT_NE(done, nullptr) << "the completion dialog did not appear";
     ::PostMessageW(done, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
+
+void confirm_settings_dialog() { confirm_setup_titled(kDialogTitle); }
 
 // A top-level window showing the program group folder, waited for up to `milliseconds`.
 HWND wait_for_group_window(DWORD milliseconds) {
@@ -453,30 +456,71 @@ void confirm_and_answer_restart_message() {
     if (message) ::PostMessageW(message, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
-TEST_F(SetupProgramTest, ExtensionFileStillInUseAsksForARestart) {
-    // An earlier installation's extension, held open as the shell holds a loaded library.
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE,
-                                L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Korvex.exe", 0,
-                                nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    const std::wstring archiver = folder_ + L"Korvex.exe";
-    ::RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(archiver.c_str()),
-                     static_cast<DWORD>((archiver.size() + 1) * sizeof(wchar_t)));
-    ::RegCloseKey(key);
-    const std::wstring old_extension = folder_ + L"kubext64.dll";
-    write_file(old_extension, "MZ");
-    HANDLE held = ::CreateFileW(old_extension.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+// An earlier installation's extension, held open as the shell holds a loaded library, for as
+// long as the object lives.
+class HeldExtension {
+  public:
+    explicit HeldExtension(const std::wstring& folder) : path_(folder + L"kubext64.dll") {
+        HKEY key = nullptr;
+        EXPECT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE,
+                                    L"Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Korvex.exe",
+                                    0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, &key,
+                                    nullptr),
+                  ERROR_SUCCESS);
+        const std::wstring archiver = folder + L"Korvex.exe";
+        ::RegSetValueExW(key, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(archiver.c_str()),
+                         static_cast<DWORD>((archiver.size() + 1) * sizeof(wchar_t)));
+        ::RegCloseKey(key);
+        write_file(path_, "MZ");
+        held_ = ::CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    }
+    ~HeldExtension() {
+        if (held_ != INVALID_HANDLE_VALUE) ::CloseHandle(held_);
+        ::DeleteFileW(path_.c_str());
+    }
+    HeldExtension(const HeldExtension&) = delete;
+    HeldExtension& operator=(const HeldExtension&) = delete;
+    bool held() const { return held_ != INVALID_HANDLE_VALUE; }
 
+  private:
+    std::wstring path_;
+    HANDLE held_ = INVALID_HANDLE_VALUE;
+};
+
+TEST_F(SetupProgramTest, ExtensionFileStillInUseAsksForARestart) {
+    HeldExtension extension(folder_);
+    ASSERT_TRUE(extension.held());
     g_restart_message_seen = false;
     EXPECT_EQ(run(L"/setup /noexplorer", confirm_and_answer_restart_message).exit_code, 0u);
     EXPECT_TRUE(g_restart_message_seen);
     // Silent: no message, nothing waits for an answer.
     EXPECT_EQ(run(L"/setup /S").exit_code, 0u);
-    ::CloseHandle(held);
-    ::DeleteFileW(old_extension.c_str());
+}
+
+// The restart message of a setup run in English (english_screenshots.sh), photographed.
+void confirm_and_photograph_english_restart_message() {
+    confirm_setup_titled(L"Korvex Setup");
+    HWND message = wait_for_dialog(L"Korvex Archive Manager");
+    g_restart_message_seen = message != nullptr;
+    if (!message) return;
+    ::Sleep(1500);  // drawn
+    kub::wine_host::photograph(message, L"restart_message");
+    ::PostMessageW(message, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+TEST_F(SetupProgramTest, EnglishRestartMessageForScreenshot) {
+    wchar_t folder[MAX_PATH];
+    const DWORD length = ::GetEnvironmentVariableW(L"KUB_LANGUAGE_FOLDER", folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) GTEST_SKIP() << "only for english_screenshots.sh";
+    HeldExtension extension(folder_);
+    ASSERT_TRUE(extension.held());
+    ::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Korvex\\General", L"LanguageFolder", REG_SZ,
+                      folder, (length + 1) * sizeof(wchar_t));
+    g_restart_message_seen = false;
+    EXPECT_EQ(run(L"/setup /noexplorer", confirm_and_photograph_english_restart_message).exit_code, 0u);
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Korvex\\General", L"LanguageFolder");
+    EXPECT_TRUE(g_restart_message_seen) << "no English restart message";
 }
 
 void cancel_translated_dialog() {
@@ -502,16 +546,20 @@ TEST_F(SetupProgramTest, LanguageFileBesideTheProgramTranslatesDialogAndTexts) {
     EXPECT_EQ(registry_text(HKEY_CLASSES_ROOT, L"Korvex.ZIP", nullptr), L"Korvex ZIP 压缩文件");
 }
 
+// With a language folder the dialogs carry the English titles.
+bool shown_in_english() { return ::GetEnvironmentVariableW(L"KUB_LANGUAGE_FOLDER", nullptr, 0) != 0; }
+
 // Not a check: holds both dialogs on the display for setup_dialogs_screenshots.sh.
 void hold_dialogs_for_screenshot() {
     wchar_t seconds_text[8] = {};
     ::GetEnvironmentVariableW(L"KUB_SETUP_SHOW_SECONDS", seconds_text, 8);
     const DWORD hold = static_cast<DWORD>(_wtoi(seconds_text)) * 1000;
-    HWND dialog = wait_for_dialog(kDialogTitle, KUB_SETUP_SHELL_EXT);
+    const bool english = shown_in_english();
+    HWND dialog = wait_for_dialog(english ? L"Korvex Setup" : kDialogTitle, KUB_SETUP_SHELL_EXT);
     ASSERT_NE(dialog, nullptr);
     ::Sleep(hold);
     ::PostMessageW(::GetDlgItem(dialog, 5124), BM_CLICK, 0, 0);
-    HWND items = wait_for_dialog(kItemsTitle);
+    HWND items = wait_for_dialog(english ? L"Context Menu Items" : kItemsTitle);
     ASSERT_NE(items, nullptr);
     ::Sleep(hold);
     ::PostMessageW(items, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
@@ -522,7 +570,14 @@ void hold_dialogs_for_screenshot() {
 TEST_F(SetupProgramTest, ShowForScreenshot) {
     if (::GetEnvironmentVariableW(L"KUB_SETUP_SHOW_SECONDS", nullptr, 0) == 0)
         GTEST_SKIP() << "only for the screenshot script";
+    // english_screenshots.sh gives a language folder: the program loads its translation.
+    wchar_t folder[MAX_PATH];
+    const DWORD length = ::GetEnvironmentVariableW(L"KUB_LANGUAGE_FOLDER", folder, MAX_PATH);
+    if (shown_in_english() && length < MAX_PATH)
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Korvex\\General", L"LanguageFolder",
+                          REG_SZ, folder, (length + 1) * sizeof(wchar_t));
     EXPECT_EQ(run(L"/setup", hold_dialogs_for_screenshot).exit_code, 1u);
+    ::RegDeleteKeyValueW(HKEY_CURRENT_USER, L"Software\\Korvex\\General", L"LanguageFolder");
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 
 #include "resources/setup_dialog_ids.h"
 #include "tests/support/setup_traces.h"
+#include "tests/wine/host/window_photograph.h"
 #include "tests/wine/setup/setup_test_helpers.h"
 
 namespace {
@@ -303,16 +304,22 @@ TEST_F(UninstallProgramTest, AHelpFileOnAPathTheCodePageCannotSpellIsRetriedOnce
     EXPECT_EQ(calls[2], L"none|<null>|18|0");
 }
 
-// Not a check: holds the completion dialog on the display for the screenshot.
+// Not a check: holds the completion dialog on the display for the screenshot; with a language
+// folder the dialogs carry the English title.
 void hold_done_dialog() {
-    HWND dialog = wait_for_dialog(kSetupTitle, KUB_SETUP_SHELL_EXT);
+    const wchar_t* title =
+        ::GetEnvironmentVariableW(L"KUB_LANGUAGE_FOLDER", nullptr, 0) ? L"Korvex Setup" : kSetupTitle;
+    HWND dialog = wait_for_dialog(title, KUB_SETUP_SHELL_EXT);
     ASSERT_NE(dialog, nullptr);
     ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    HWND done = wait_for_dialog(kSetupTitle, KUB_DONE_HELP, KUB_SETUP_SHELL_EXT);
+    HWND done = wait_for_dialog(title, KUB_DONE_HELP, KUB_SETUP_SHELL_EXT);
     ASSERT_NE(done, nullptr);
-    // Tells the photographer the setup dialog has made way for this one.
+    // Tells a photographer outside the test that the setup dialog has made way for this one.
     ::CloseHandle(::CreateFileW(L"C:\\done_dialog_shown", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    ::Sleep(6000);
+    ::Sleep(3000);
+    // The dialog itself, when a folder for photographs is given.
+    kub::wine_host::photograph(done, L"setup_done_dialog");
+    ::Sleep(3000);
     ::PostMessageW(done, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
@@ -321,6 +328,11 @@ TEST_F(UninstallProgramTest, ShowCompletionDialogForScreenshot) {
         GTEST_SKIP() << "only for the screenshot";
     const std::wstring in = folder();
     install_files(in);
+    wchar_t language[MAX_PATH];
+    const DWORD length = ::GetEnvironmentVariableW(L"KUB_LANGUAGE_FOLDER", language, MAX_PATH);
+    if (length > 0 && length < MAX_PATH)
+        ::RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Korvex\\General", L"LanguageFolder",
+                          REG_SZ, language, (length + 1) * sizeof(wchar_t));
     EXPECT_EQ(run(in, L"/setup /noexplorer", hold_done_dialog).exit_code, 0u);
 }
 
