@@ -27,10 +27,25 @@ bool is_silent_switch(std::u16string_view text) {
     return text.size() < 2 || !is_ascii_letter(text[1]);
 }
 
+// The arguments after the program's own path, which the system puts first: quoted up to its
+// closing quote, else up to the first blank. A "-" or "/" in the path is no switch: a program
+// in "D:\my-setup\" would otherwise set itself up, and one in "D:\a-s\" uninstall unasked.
+std::u16string_view arguments_of(std::u16string_view command_line) {
+    std::size_t end = 0;
+    if (!command_line.empty() && command_line.front() == u'"') {
+        end = command_line.find(u'"', 1);
+        end = end == std::u16string_view::npos ? command_line.size() : end + 1;
+    } else {
+        end = std::min(command_line.find_first_of(u" \t"), command_line.size());
+    }
+    return command_line.substr(end);
+}
+
 }  // namespace
 
-CommandLine scan_command_line(std::u16string_view command_line) {
+CommandLine scan_command_line(std::u16string_view whole_command_line) {
     CommandLine result;
+    const std::u16string_view command_line = arguments_of(whole_command_line);
     for (std::size_t i = 0; i < command_line.size(); ++i) {
         if (!is_switch_char(command_line[i])) continue;
         const std::u16string_view text = command_line.substr(i + 1);

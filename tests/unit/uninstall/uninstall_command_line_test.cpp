@@ -32,10 +32,14 @@ TEST(CommandLine, ModeAndSilentFlag) {
         {u"uninstall.exe /noexp", ProgramMode::kNone, false},
         {u"uninstall.exe /warning", ProgramMode::kNone, false},
         {u"uninstall.exe /other", ProgramMode::kNone, false},
-        // A dash inside the program's own path starts a switch.
-        {u"C:\\my-tools\\uninstall.exe", ProgramMode::kNone, false},
-        {u"C:\\my-setup\\uninstall.exe", ProgramMode::kSetup, false},
-        {u"C:\\a-s\\uninstall.exe", ProgramMode::kUninstall, true},
+        // A dash or slash inside the program's own path starts no switch.
+        {u"C:\\my-tools\\uninstall.exe", ProgramMode::kUninstall, false},
+        {u"C:\\my-setup\\uninstall.exe", ProgramMode::kUninstall, false},
+        {u"C:\\a-s\\uninstall.exe", ProgramMode::kUninstall, false},
+        {u"\"C:\\my -setup\\uninstall.exe\"", ProgramMode::kUninstall, false},
+        {u"\"C:\\my -setup\\uninstall.exe\" /setup", ProgramMode::kSetup, false},
+        {u"C:/a-s/uninstall.exe\t-S", ProgramMode::kUninstall, true},
+        {u"\"C:\\unclosed -setup", ProgramMode::kUninstall, false},
     };
     for (const ModeCase& c : cases) {
         const CommandLine scanned = scan_command_line(c.command_line);
