@@ -1,0 +1,108 @@
+#include "common/registry/settings_cache.h"
+
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "common/registry/registry_access.h"
+#include "common/registry/settings_key.h"
+
+namespace kub {
+namespace {
+
+struct Cache {
+    std::mutex lock;
+    bool enabled = false;
+    // The watched key: "Software\Korvex", or "Software" while that does not exist (creating it
+    // is a change there).
+    os::RegKey watched;
+    os::RegChangeWatch watch;
+    bool watching = false;
+    std::map<std::u16string, StoredSetting> values;
+};
+
+Cache& cache() {
+    static Cache instance;
+    return instance;
+}
+
+thread_local int t_scope_depth = 0;
+thread_local bool t_checked_in_scope = false;
+
+// Drops every value and watches again; false when no key can be watched.
+bool restart(Cache& c) {
+    c.values.clear();
+    c.watching = false;
+    const os::RegKey user = os::RegKey::root(os::RegistryRoot::kCurrentUser);
+    const std::uint32_t access = os::kRegQueryValue | os::kRegNotify;
+    if (os::reg_open_key(user, SettingsKey(os::RegistryRoot::kCurrentUser, u""), access,
+                         c.watched) != os::kRegOk &&
+        os::reg_open_key(user, u"Software", access, c.watched) != os::kRegOk) {
+        return false;
+    }
+    c.watching = c.watch.arm(c.watched);
+    return c.watching;
+}
+
+StoredSetting read_stored(std::u16string_view key, std::u16string_view value) {
+    StoredSetting stored;
+    os::RegKey handle;
+    if (os::reg_open_key(os::RegKey::root(os::RegistryRoot::kCurrentUser),
+                         SettingsKey(os::RegistryRoot::kCurrentUser, key), os::kRegQueryValue,
+                         handle) != os::kRegOk) {
+        return stored;
+    }
+    // Most values fit the first buffer; a longer one is read again at its size.
+    std::vector<std::byte> buffer(4096);
+    os::RegStatus status = os::reg_query_value(handle, value, stored.type, buffer, stored.size);
+    if (status == os::kRegMoreData && stored.size <= kMaxCachedValueBytes) {
+        buffer.resize(stored.size);
+        status = os::reg_query_value(handle, value, stored.type, buffer, stored.size);
+    }
+    if (status == os::kRegOk) {
+        buffer.resize(stored.size);
+        stored.bytes = std::move(buffer);
+        stored.found = true;
+    } else if (status == os::kRegMoreData) {
+        stored.found = true;  // its size alone: too long for any reader's buffer
+    }
+    return stored;
+}
+
+}  // namespace
+
+void set_settings_cache_enabled(bool enabled) {
+    Cache& c = cache();
+    std::lock_guard<std::mutex> hold(c.lock);
+    c.enabled = enabled;
+    c.values.clear();
+    c.watching = false;
+}
+
+SettingsReadScope::SettingsReadScope() { ++t_scope_depth; }
+
+SettingsReadScope::~SettingsReadScope() {
+    if (--t_scope_depth == 0) t_checked_in_scope = false;
+}
+
+std::optional<StoredSetting> cached_setting(std::u16string_view key, std::u16string_view value) {
+    Cache& c = cache();
+    std::lock_guard<std::mutex> hold(c.lock);
+    // Writers may switch the whole process to the 32-bit view; the cache knows only the default.
+    if (!c.enabled || registry_view() != RegistryView::kDefault) return std::nullopt;
+    if (t_scope_depth == 0 || !t_checked_in_scope) {
+        if ((!c.watching || c.watch.changed()) && !restart(c)) return std::nullopt;
+        if (t_scope_depth > 0) t_checked_in_scope = true;
+    }
+    if (!c.watching) return std::nullopt;
+    std::u16string name(key);
+    name += u'\0';
+    name += value;
+    auto found = c.values.find(name);
+    if (found == c.values.end()) found = c.values.emplace(std::move(name), read_stored(key, value)).first;
+    // A value too long to keep is read by the caller each time (none of the extension's is).
+    if (found->second.found && found->second.bytes.size() != found->second.size) return std::nullopt;
+    return found->second;
+}
+
+}  // namespace kub
