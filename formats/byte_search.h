@@ -13,6 +13,7 @@ namespace kub {
 const std::uint8_t* find_byte(const std::uint8_t* data, std::uint8_t value, std::size_t size);
 
 // The vector loop itself, on every build so the tests reach it.
-const std::uint8_t* find_byte_vector(const std::uint8_t* data, std::uint8_t value, std::size_t size);
+const std::uint8_t* find_byte_vector(const std::uint8_t* data, std::uint8_t value,
+                                     std::size_t size);
 
 }  // namespace kub

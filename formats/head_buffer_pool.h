@@ -9,14 +9,15 @@
 
 namespace kub {
 
-// Buffers kept when given back; more callers at once get fresh buffers, freed after use.
-inline constexpr std::size_t kKeptHeadBuffers = 2;
+// Buffers kept when given back, as many as Explorer's busiest moments analyse at once (a few
+// windows' menus); more callers at once get fresh buffers, freed after use.
+inline constexpr std::size_t kKeptHeadBuffers = 4;
 
 // A buffer of kHeadBytes (archive_reader.h) for as long as the object lives. Its bytes are not
 // cleared: a caller looks only at the bytes it has read into it. Out of memory raises
 // std::bad_alloc, as a plain allocation would.
 class HeadBuffer {
-public:
+  public:
     HeadBuffer();
     ~HeadBuffer();
     HeadBuffer(const HeadBuffer&) = delete;
@@ -24,7 +25,7 @@ public:
 
     std::uint8_t* data() const { return bytes_.get(); }
 
-private:
+  private:
     std::unique_ptr<std::uint8_t[]> bytes_;
 };
 

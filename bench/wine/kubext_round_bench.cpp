@@ -8,6 +8,7 @@
 // Usage (in the tree's Wine session): kubext_round_bench.exe [--rounds N] [--dll WINDOWS_PATH]
 // Times are per call, median and mean over the rounds, in microseconds.
 #include <windows.h>
+
 #include <shlobj.h>
 #include <wrl/client.h>
 
@@ -20,13 +21,15 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "common/files/disk_file.h"
 #include "common/files/file_helpers.h"
-#include "common/os/os.h"
 #include "common/files/path_ops.h"
+#include "common/os/os.h"
 #include "common/registry/registry_access.h"
+#include "common/registry/settings_cache.h"
 #include "formats/archive_analysis.h"
 #include "formats/format_registry.h"
 #include "shellext/core/commands/menu_plan.h"
@@ -42,8 +45,8 @@
 
 namespace {
 
-using Microsoft::WRL::ComPtr;
 using kub::wine_host::HdropDataObject;
+using Microsoft::WRL::ComPtr;
 
 int g_rounds = 300;
 
@@ -99,7 +102,23 @@ void write_file(const std::wstring& path, const std::string& bytes) {
     std::ofstream(path.c_str(), std::ios::binary) << bytes;
 }
 
-std::u16string u16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
+std::u16string u16(const std::wstring& text) {
+    return std::u16string(text.begin(), text.end());
+}
+
+// Opens the file, reads its first kHeadBytes into `head` and closes it; the bytes read.
+std::size_t read_head(const std::u16string& path, std::uint8_t* head) {
+    kub::DiskFile file;
+    file.report_errors = false;
+    if (!file.Open(path)) return 0;
+    std::size_t got = 0;
+    while (got < kub::kHeadBytes) {
+        const std::int64_t n = file.Read(head + got, kub::kHeadBytes - got);
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    return got;
+}
 
 // One round through COM, split at the calls; false when a call failed.
 struct RoundTimes {
@@ -110,7 +129,8 @@ bool com_round(const std::wstring& path, RoundTimes& times) {
     const double t0 = now_us();
     ComPtr<IShellExtInit> init;
     if (::CoCreateInstance(kub::wine_host::kShellExtensionClass, nullptr, CLSCTX_INPROC_SERVER,
-                           IID_IShellExtInit, reinterpret_cast<void**>(init.GetAddressOf())) != S_OK)
+                           IID_IShellExtInit,
+                           reinterpret_cast<void**>(init.GetAddressOf())) != S_OK)
         return false;
     const double t1 = now_us();
     HdropDataObject* data = HdropDataObject::create({path});
@@ -153,34 +173,47 @@ void bench_com_rounds(const std::wstring& label, const std::wstring& path) {
     report("  Release", stats_of(times.release));
 }
 
+// Four windows at once, as Explorer has them: each apartment runs the rounds on the same file.
+void bench_apartments(const std::wstring& label, const std::wstring& path) {
+    constexpr int kThreads = 4;
+    std::vector<RoundTimes> times(kThreads);
+    std::vector<int> failed(kThreads, 0);
+    const double start = now_us();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            kub::wine_host::Apartment apartment;
+            for (int i = 0; i < g_rounds; ++i) {
+                if (!com_round(path, times[static_cast<std::size_t>(t)]))
+                    ++failed[static_cast<std::size_t>(t)];
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    const double wall = now_us() - start;
+    std::vector<double> all;
+    int failures = 0;
+    for (int t = 0; t < kThreads; ++t) {
+        all.insert(all.end(), times[static_cast<std::size_t>(t)].whole.begin(),
+                   times[static_cast<std::size_t>(t)].whole.end());
+        failures += failed[static_cast<std::size_t>(t)];
+    }
+    std::printf("round through Kubext.dll, %ls, %d apartments at once (%d rounds failed)\n",
+                label.c_str(), kThreads, failures);
+    report("round in one apartment", stats_of(all));
+    std::printf("  %-44s %10.1f\n", "wall time / all rounds", wall / (kThreads * g_rounds));
+}
+
 // The parts of a round, through the code linked in.
 void bench_parts(const std::wstring& label, const std::wstring& wide_path) {
     const std::u16string path = u16(wide_path);
     std::printf("parts, %ls\n", label.c_str());
 
-    measure("file open + 1 MiB head read + close", [&] {
-        kub::DiskFile file;
-        file.report_errors = false;
-        static std::vector<std::uint8_t> head(kub::kHeadBytes);
-        if (!file.Open(path)) return;
-        std::size_t got = 0;
-        while (got < head.size()) {
-            const std::int64_t n = file.Read(head.data() + got, head.size() - got);
-            if (n <= 0) break;
-            got += static_cast<std::size_t>(n);
-        }
-    });
+    std::vector<std::uint8_t> kept(kub::kHeadBytes);
+    measure("file open + 1 MiB head read + close", [&] { read_head(path, kept.data()); });
     measure("file open + head read into a fresh 1 MiB block", [&] {
-        kub::DiskFile file;
-        file.report_errors = false;
-        std::unique_ptr<std::uint8_t[]> head(new std::uint8_t[kub::kHeadBytes]);
-        if (!file.Open(path)) return;
-        std::size_t got = 0;
-        while (got < kub::kHeadBytes) {
-            const std::int64_t n = file.Read(head.get() + got, kub::kHeadBytes - got);
-            if (n <= 0) break;
-            got += static_cast<std::size_t>(n);
-        }
+        std::unique_ptr<std::uint8_t[]> fresh(new std::uint8_t[kub::kHeadBytes]);
+        read_head(path, fresh.get());
     });
     {
         kub::ArchiveAnalysis reused;
@@ -208,13 +241,14 @@ void bench_parts(const std::wstring& label, const std::wstring& wide_path) {
 
     kub::SelectionState selection;
     kub::ArchiveAnalysis analysis;
-    kub::analyse_paths(selection, 1, [&](std::size_t) { return path; }, u"",
-                       kub::system_selection_probe(analysis));
+    kub::analyse_paths(
+        selection, 1, [&](std::size_t) { return path; }, u"",
+        kub::system_selection_probe(analysis));
     measure("selection analysis (analyse_paths)", [&] {
         kub::SelectionState fresh;
         kub::ArchiveAnalysis own;
-        kub::analyse_paths(fresh, 1, [&](std::size_t) { return path; }, u"",
-                           kub::system_selection_probe(own));
+        kub::analyse_paths(
+            fresh, 1, [&](std::size_t) { return path; }, u"", kub::system_selection_probe(own));
     });
     measure("menu images (refreshes + state)", [&] {
         kub::refresh_menu_bitmap();
@@ -222,9 +256,14 @@ void bench_parts(const std::wstring& label, const std::wstring& wide_path) {
         kub::menu_image_state();
     });
     const kub::MenuImageState images = kub::menu_image_state();
-    measure("menu plan (settings, profiles, names, texts)", [&] {
+    measure("menu plan, every setting read from the registry",
+            [&] { kub::plan_menu(selection, 0, 1, u"", images); });
+    kub::set_settings_cache_enabled(true);
+    measure("menu plan, settings cached as the library keeps them", [&] {
+        kub::SettingsReadScope settings;
         kub::plan_menu(selection, 0, 1, u"", images);
     });
+    kub::set_settings_cache_enabled(false);
     const kub::MenuPlan plan = kub::plan_menu(selection, 0, 1, u"", images);
     std::printf("  (%zu commands)\n", plan.items.size());
     measure("menu insertion (CreatePopupMenu, insert, Destroy)", [&] {
@@ -239,20 +278,9 @@ void bench_reader_searches(const std::wstring& label, const std::wstring& wide_p
     std::printf("reader searches on the head of %ls\n", label.c_str());
     std::u16string path = u16(wide_path);
     std::vector<std::uint8_t> head(kub::kHeadBytes);
-    {
-        kub::DiskFile file;
-        file.report_errors = false;
-        if (!file.Open(path)) return;
-        std::size_t got = 0;
-        while (got < head.size()) {
-            const std::int64_t n = file.Read(head.data() + got, head.size() - got);
-            if (n <= 0) break;
-            got += static_cast<std::size_t>(n);
-        }
-        head.resize(got);
-    }
-    static const char* const names[] = {"KUB", "ZIP", "7z", "GZIP", "BZIP2", "XZ", "TAR", "UDF",
-                                        "ISO", "LZH", "ARJ", "CAB", "ACE", "UUE", "Z"};
+    head.resize(read_head(path, head.data()));
+    static const char* const names[] = {"KUB", "ZIP", "7z",  "GZIP", "BZIP2", "XZ",  "TAR", "UDF",
+                                        "ISO", "LZH", "ARJ", "CAB",  "ACE",   "UUE", "Z"};
     double total = 0;
     for (int index = 0; index < kub::kFormatReaderCount; ++index) {
         std::unique_ptr<kub::ArchiveReader> reader =
@@ -277,8 +305,8 @@ void bench_registry() {
     std::printf("registry calls (HKCU Software\\Korvex\\Setup\\MenuItems)\n");
     const wchar_t* key_name = L"Software\\Korvex\\Setup\\MenuItems";
     HKEY created = nullptr;
-    ::RegCreateKeyExW(HKEY_CURRENT_USER, key_name, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                      &created, nullptr);
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, key_name, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created,
+                      nullptr);
     if (created) ::RegCloseKey(created);
     measure("RegOpenKeyExW + RegCloseKey", [&] {
         HKEY key = nullptr;
@@ -290,8 +318,7 @@ void bench_registry() {
     measure("RegQueryValueExW (missing value)", [&] {
         DWORD value = 0;
         DWORD size = sizeof value;
-        ::RegQueryValueExW(key, L"AddTo", nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
-                           &size);
+        ::RegQueryValueExW(key, L"AddTo", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
     });
     measure("RegQueryInfoKeyW (last write time)", [&] {
         FILETIME written{};
@@ -303,16 +330,36 @@ void bench_registry() {
             [] { kub::read_setting(kub::ShellSettings::kMenuIcons); });
     measure("default profile value (\"UseKUB\")",
             [] { kub::ReadProfileValue(kub::kDefaultProfileSelector, u"UseKUB", nullptr, 0, 1); });
+    kub::set_settings_cache_enabled(true);
+    measure("one setting read, cached, change check",
+            [] { kub::read_setting(kub::ShellSettings::kMenuIcons); });
+    {
+        kub::SettingsReadScope scope;
+        measure("one setting read, cached, in a checked scope",
+                [] { kub::read_setting(kub::ShellSettings::kMenuIcons); });
+    }
+    kub::set_settings_cache_enabled(false);
 }
 
 // The settings of an installed archiver, as setup writes them: every menu switch, the menu
 // style, a default profile and one profile offered in the menu.
 void write_installed_settings() {
-    for (const auto& [name, value] : std::vector<std::pair<const char16_t*, std::uint32_t>>{
-             {u"ExtrTo", 1}, {u"ExtrHere", 1}, {u"Extr", 1}, {u"ExtrSep", 1}, {u"OpenSFX", 1},
-             {u"AddTo", 1}, {u"AddArc", 1}, {u"EmailArc", 1}, {u"EmailOpt", 1}, {u"Test", 0},
-             {u"Convert", 0}, {u"Profile", 1}, {u"SFXLocal", 1}, {u"SFXNetwork", 1},
-             {u"SFXOther", 1}}) {
+    for (const auto& [name, value] :
+         std::vector<std::pair<const char16_t*, std::uint32_t>>{{u"ExtrTo", 1},
+                                                                {u"ExtrHere", 1},
+                                                                {u"Extr", 1},
+                                                                {u"ExtrSep", 1},
+                                                                {u"OpenSFX", 1},
+                                                                {u"AddTo", 1},
+                                                                {u"AddArc", 1},
+                                                                {u"EmailArc", 1},
+                                                                {u"EmailOpt", 1},
+                                                                {u"Test", 0},
+                                                                {u"Convert", 0},
+                                                                {u"Profile", 1},
+                                                                {u"SFXLocal", 1},
+                                                                {u"SFXNetwork", 1},
+                                                                {u"SFXOther", 1}}) {
         kub::write_setting_number(u"Setup\\MenuItems", name, value);
     }
     kub::write_setting_number(u"Setup", u"CascadedMenu", 0);
@@ -342,8 +389,8 @@ int wmain(int argc, wchar_t** argv) {
     kub::wine_host::Apartment apartment;
     if (!apartment.ok()) return 2;
     std::printf("Kubext.dll: %ls\n", dll.c_str());
-    if (kub::wine_host::register_in_process_server(kub::wine_host::kShellExtensionClassText,
-                                                   dll) != 0) {
+    if (kub::wine_host::register_in_process_server(kub::wine_host::kShellExtensionClassText, dll) !=
+        0) {
         std::printf("cannot register Kubext.dll\n");
         return 2;
     }
@@ -370,6 +417,7 @@ int wmain(int argc, wchar_t** argv) {
             {L"photos.zip", folder + L"\\photos.zip"},
         };
         for (const auto& [label, path] : files) bench_com_rounds(label, path);
+        for (const auto& [label, path] : files) bench_apartments(label, path);
         for (const auto& [label, path] : files) bench_parts(label, path);
         for (const auto& [label, path] : files) bench_reader_searches(label, path);
         bench_registry();

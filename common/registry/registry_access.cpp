@@ -72,8 +72,9 @@ bool text_of(const StoredSetting& stored, std::size_t size, std::u16string& out)
 
 // The number of a value read whole, as a 4-byte buffer gives it.
 std::optional<std::uint32_t> number_of(const StoredSetting& stored) {
-    if (!stored.found || stored.size == 0 || stored.size > 4 || stored.bytes.size() != stored.size ||
-        is_text(stored.type) || stored.type == os::RegValueType::kMultiString)
+    if (!stored.found || stored.size == 0 || stored.size > 4 ||
+        stored.bytes.size() != stored.size || is_text(stored.type) ||
+        stored.type == os::RegValueType::kMultiString)
         return std::nullopt;
     std::uint32_t number = 0;
     for (std::size_t i = stored.size; i-- > 0;)

@@ -79,7 +79,9 @@ void set_settings_cache_enabled(bool enabled) {
     c.watching = false;
 }
 
-SettingsReadScope::SettingsReadScope() { ++t_scope_depth; }
+SettingsReadScope::SettingsReadScope() {
+    ++t_scope_depth;
+}
 
 SettingsReadScope::~SettingsReadScope() {
     if (--t_scope_depth == 0) t_checked_in_scope = false;
@@ -99,9 +101,11 @@ std::optional<StoredSetting> cached_setting(std::u16string_view key, std::u16str
     name += u'\0';
     name += value;
     auto found = c.values.find(name);
-    if (found == c.values.end()) found = c.values.emplace(std::move(name), read_stored(key, value)).first;
+    if (found == c.values.end())
+        found = c.values.emplace(std::move(name), read_stored(key, value)).first;
     // A value too long to keep is read by the caller each time (none of the extension's is).
-    if (found->second.found && found->second.bytes.size() != found->second.size) return std::nullopt;
+    if (found->second.found && found->second.bytes.size() != found->second.size)
+        return std::nullopt;
     return found->second;
 }
 

@@ -33,7 +33,7 @@ inline constexpr std::size_t kMaxCachedValueBytes = 64 * 1024;
 struct StoredSetting {
     bool found = false;  // false: the key or the value is missing or cannot be read
     os::RegValueType type = os::RegValueType::kNone;
-    std::uint32_t size = 0;  // stored size in bytes
+    std::uint32_t size = 0;        // stored size in bytes
     std::vector<std::byte> bytes;  // the stored bytes
 };
 

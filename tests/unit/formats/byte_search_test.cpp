@@ -38,9 +38,9 @@ TEST(ByteSearchTest, VectorLoopFindsWhatMemchrFinds) {
 TEST(ByteSearchTest, HitInEveryPlaceOfAMegabyte) {
     std::vector<std::uint8_t> bytes(1 << 20, 'x');
     EXPECT_EQ(find_byte_vector(bytes.data(), 'P', bytes.size()), nullptr);
-    for (std::size_t at : {std::size_t{0}, std::size_t{15}, std::size_t{16}, std::size_t{63},
-                           std::size_t{64}, std::size_t{100000}, bytes.size() - 17,
-                           bytes.size() - 1}) {
+    for (std::size_t at :
+         {std::size_t{0}, std::size_t{15}, std::size_t{16}, std::size_t{63}, std::size_t{64},
+          std::size_t{100000}, bytes.size() - 17, bytes.size() - 1}) {
         bytes[at] = 'P';
         EXPECT_EQ(find_byte_vector(bytes.data(), 'P', bytes.size()), bytes.data() + at) << at;
         // The byte just past the searched range is not seen.
