@@ -9,9 +9,9 @@
 
 namespace kub {
 
-// Buffers kept when given back, as many as Explorer's busiest moments analyse at once (a few
-// windows' menus); more callers at once get fresh buffers, freed after use.
-inline constexpr std::size_t kKeptHeadBuffers = 4;
+// Buffers kept when given back. Explorer rarely builds more than two menus at once; a third
+// caller at once gets a fresh buffer, freed after use, so what stays allocated is bounded.
+inline constexpr std::size_t kKeptHeadBuffers = 2;
 
 // A buffer of kHeadBytes (archive_reader.h) for as long as the object lives. Its bytes are not
 // cleared: a caller looks only at the bytes it has read into it. Out of memory raises
