@@ -132,9 +132,10 @@ class RegChangeWatch {
     RegChangeWatch(const RegChangeWatch&) = delete;
     RegChangeWatch& operator=(const RegChangeWatch&) = delete;
 
-    // Watches the key's whole subtree from now on. The key must stay open as long as the watch
-    // is used (opened with kRegNotify). False when the system refuses: changed() then says true.
-    bool arm(const RegKey& key);
+    // Watches the key from now on: its values and subkeys, with `subtree` everything below it.
+    // The key must stay open as long as the watch is used (opened with kRegNotify). False when
+    // the system refuses: changed() then says true.
+    bool arm(const RegKey& key, bool subtree);
     // True when a change may have happened since the last successful arm, or there was none.
     bool changed() const;
 

@@ -13,10 +13,13 @@ namespace {
 struct Cache {
     std::mutex lock;
     bool enabled = false;
-    // The watched key: "Software\Korvex", or "Software" while that does not exist (creating it
-    // is a change there).
+    // "Software\Korvex" with everything below it, when it exists; "Software" for its own
+    // subkeys, so the archiver's key being made, or deleted and made again, is a change too (a
+    // watch need not report the deletion of its own key).
     os::RegKey watched;
     os::RegChangeWatch watch;
+    os::RegKey parent;
+    os::RegChangeWatch parent_watch;
     bool watching = false;
     std::map<std::u16string, StoredSetting> values;
 };
@@ -35,12 +38,16 @@ bool restart(Cache& c) {
     c.watching = false;
     const os::RegKey user = os::RegKey::root(os::RegistryRoot::kCurrentUser);
     const std::uint32_t access = os::kRegQueryValue | os::kRegNotify;
-    if (os::reg_open_key(user, SettingsKey(os::RegistryRoot::kCurrentUser, u""), access,
-                         c.watched) != os::kRegOk &&
-        os::reg_open_key(user, u"Software", access, c.watched) != os::kRegOk) {
+    if (os::reg_open_key(user, u"Software", access, c.parent) != os::kRegOk ||
+        !c.parent_watch.arm(c.parent, false)) {
         return false;
     }
-    c.watching = c.watch.arm(c.watched);
+    if (os::reg_open_key(user, SettingsKey(os::RegistryRoot::kCurrentUser, u""), access,
+                         c.watched) != os::kRegOk) {
+        c.watching = true;  // every value reads as missing until the key appears under Software
+        return true;
+    }
+    c.watching = c.watch.arm(c.watched, true);
     return c.watching;
 }
 
@@ -93,7 +100,9 @@ std::optional<StoredSetting> cached_setting(std::u16string_view key, std::u16str
     // Writers may switch the whole process to the 32-bit view; the cache knows only the default.
     if (!c.enabled || registry_view() != RegistryView::kDefault) return std::nullopt;
     if (t_scope_depth == 0 || !t_checked_in_scope) {
-        if ((!c.watching || c.watch.changed()) && !restart(c)) return std::nullopt;
+        const bool changed =
+            !c.watching || c.parent_watch.changed() || (c.watched.is_open() && c.watch.changed());
+        if (changed && !restart(c)) return std::nullopt;
         if (t_scope_depth > 0) t_checked_in_scope = true;
     }
     if (!c.watching) return std::nullopt;

@@ -262,7 +262,7 @@ void clear_registry() {
 
 RegChangeWatch::~RegChangeWatch() = default;
 
-bool RegChangeWatch::arm(const RegKey& key) {
+bool RegChangeWatch::arm(const RegKey& key, bool) {
     armed_ = key.is_open();
     seen_ = registry_tree::change_count();
     return armed_;

@@ -131,12 +131,12 @@ RegChangeWatch::~RegChangeWatch() {
     if (event_ != nullptr) ::CloseHandle(static_cast<HANDLE>(event_));
 }
 
-bool RegChangeWatch::arm(const RegKey& key) {
+bool RegChangeWatch::arm(const RegKey& key, bool subtree) {
     armed_ = false;
     if (event_ == nullptr) event_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (event_ == nullptr) return false;
     ::ResetEvent(static_cast<HANDLE>(event_));
-    armed_ = ::RegNotifyChangeKeyValue(handle_of(key), TRUE,
+    armed_ = ::RegNotifyChangeKeyValue(handle_of(key), subtree ? TRUE : FALSE,
                                        REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
                                        static_cast<HANDLE>(event_), TRUE) == ERROR_SUCCESS;
     return armed_;
