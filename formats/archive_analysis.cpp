@@ -14,6 +14,7 @@
 #include "common/registry/registry_access.h"
 #include "common/text/string_list.h"
 #include "common/text/text_compare.h"
+#include "formats/head_buffer_pool.h"
 
 namespace kub {
 
@@ -31,27 +32,27 @@ void add_one(std::int32_t& count) {
     if (count < std::numeric_limits<std::int32_t>::max()) ++count;
 }
 
-// The first kHeadBytes of a file (fewer for a shorter one). The buffer is not zero-filled first:
-// only the bytes read are ever looked at, and filling a MiB for every plain file the shell asks
-// about costs more than all the signature searches together.
+// The first kHeadBytes of a file (fewer for a shorter one), in a buffer kept from the last
+// analysis. The buffer is not zero-filled first: only the bytes read are ever looked at, and
+// filling a MiB for every plain file the shell asks about costs more than all the signature
+// searches together.
 class FileHead {
 public:
-    FileHead() : bytes_(new std::uint8_t[kHeadBytes]) {}
     // Reads from the start of an open file; false on a read error.
     bool read(DiskFile& file) {
         size_ = 0;
         while (size_ < kHeadBytes) {
-            std::int64_t got = file.Read(bytes_.get() + size_, kHeadBytes - size_);
+            std::int64_t got = file.Read(buffer_.data() + size_, kHeadBytes - size_);
             if (got < 0) return false;
             if (got == 0) break;
             size_ += static_cast<std::size_t>(got);
         }
         return true;
     }
-    std::span<const std::uint8_t> bytes() const { return {bytes_.get(), size_}; }
+    std::span<const std::uint8_t> bytes() const { return {buffer_.data(), size_}; }
 
 private:
-    std::unique_ptr<std::uint8_t[]> bytes_;
+    HeadBuffer buffer_;
     std::size_t size_ = 0;
 };
 

@@ -28,6 +28,7 @@ inline constexpr std::uint32_t kRegQueryValue = 0x0001;
 inline constexpr std::uint32_t kRegSetValue = 0x0002;
 inline constexpr std::uint32_t kRegCreateSubKey = 0x0004;
 inline constexpr std::uint32_t kRegEnumerateSubKeys = 0x0008;
+inline constexpr std::uint32_t kRegNotify = 0x0010;
 inline constexpr std::uint32_t kRegRead = 0x20019;
 inline constexpr std::uint32_t kRegWrite = 0x20006;
 // Added to an access mask: the key lies in the 32-bit view of the registry (HKLM\Software and
@@ -119,6 +120,30 @@ RegStatus reg_enum_value(const RegKey& key, std::uint32_t index, std::size_t cap
 
 // Deletes the key at path below parent, which must have no subkeys. view is 0 or kRegView32.
 RegStatus reg_delete_key(const RegKey& parent, std::u16string_view path, std::uint32_t view);
+
+// Whether anything below a key has changed since the watch was armed: a value written or
+// deleted, a subkey made or deleted, the key itself deleted. The system signals a Windows watch
+// (also when the thread that armed it ends: a watch then only says "changed" too often); the
+// native registry counts its changes, of any key.
+class RegChangeWatch {
+  public:
+    RegChangeWatch() = default;
+    ~RegChangeWatch();
+    RegChangeWatch(const RegChangeWatch&) = delete;
+    RegChangeWatch& operator=(const RegChangeWatch&) = delete;
+
+    // Watches the key from now on: its values and subkeys, with `subtree` everything below it.
+    // The key must stay open as long as the watch is used (opened with kRegNotify). False when
+    // the system refuses: changed() then says true.
+    bool arm(const RegKey& key, bool subtree);
+    // True when a change may have happened since the last successful arm, or there was none.
+    bool changed() const;
+
+  private:
+    void* event_ = nullptr;
+    std::uint64_t seen_ = 0;
+    bool armed_ = false;
+};
 
 #if !defined(_WIN32)
 // The native registry lives in memory for the life of the process. It can be filled from and

@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <optional>
 #include <vector>
+
+#include "common/registry/settings_cache.h"
 
 namespace kub {
 
@@ -52,6 +56,54 @@ unsigned delete_tree_pass(const os::RegKey& parent, std::u16string_view name) {
     return deleted;
 }
 
+// The text of a value read whole, as a read into a buffer of `size` characters gives it: a value
+// that does not fit is missing. A number or binary value read as text would show its bytes as
+// characters, so only text values count.
+bool text_of(const StoredSetting& stored, std::size_t size, std::u16string& out) {
+    if (!stored.found || stored.size > size * sizeof(char16_t) || !is_text(stored.type) ||
+        stored.bytes.size() != stored.size)
+        return false;
+    const std::size_t units = std::min<std::size_t>(stored.size / 2, size - 1);
+    out.resize(units);
+    std::memcpy(out.data(), stored.bytes.data(), units * sizeof(char16_t));
+    out.resize(std::min(out.size(), out.find(u'\0')));
+    return true;
+}
+
+// The number of a value read whole, as a 4-byte buffer gives it.
+std::optional<std::uint32_t> number_of(const StoredSetting& stored) {
+    if (!stored.found || stored.size == 0 || stored.size > 4 ||
+        stored.bytes.size() != stored.size || is_text(stored.type) ||
+        stored.type == os::RegValueType::kMultiString)
+        return std::nullopt;
+    std::uint32_t number = 0;
+    for (std::size_t i = stored.size; i-- > 0;)
+        number = (number << 8) | std::to_integer<std::uint32_t>(stored.bytes[i]);
+    return number;
+}
+
+// A read through a buffer of `capacity` bytes; a value that does not fit keeps only its size.
+StoredSetting read_stored(RegistryRoot root, std::u16string_view key, std::u16string_view value,
+                          std::size_t capacity) {
+    StoredSetting stored;
+    os::RegKey handle;
+    if (open_key(root, key, os::kRegQueryValue | os::kRegEnumerateSubKeys, handle) != os::kRegOk)
+        return stored;
+    stored.bytes.resize(capacity);
+    const os::RegStatus status =
+        os::reg_query_value(handle, value, stored.type, stored.bytes, stored.size);
+    stored.found = status == os::kRegOk;
+    stored.bytes.resize(stored.found ? stored.size : 0);
+    return stored;
+}
+
+bool string_from(const StoredSetting& stored, std::u16string& out, std::u16string_view default_text,
+                 std::size_t size) {
+    if (text_of(stored, size, out)) return true;
+    out.assign(default_text.substr(0, std::min(default_text.size(), size - 1)));
+    return false;
+}
+
 }  // namespace
 
 void set_registry_view(RegistryView view) {
@@ -82,40 +134,15 @@ bool read_registry_string(RegistryRoot root, std::u16string_view key, std::u16st
                           std::u16string& out, std::u16string_view default_text, std::size_t size) {
     out.clear();
     if (size == 0) return false;
-    os::RegKey handle;
-    if (open_key(root, key, os::kRegQueryValue | os::kRegEnumerateSubKeys, handle) == os::kRegOk) {
-        std::vector<char16_t> buffer(size);
-        os::RegValueType type = os::RegValueType::kNone;
-        std::uint32_t stored = 0;
-        // A number or binary value read as text would show its bytes as characters.
-        if (os::reg_query_value(handle, value, type, std::as_writable_bytes(std::span(buffer)),
-                                stored) == os::kRegOk &&
-            is_text(type)) {
-            auto end = buffer.begin() + std::min<std::size_t>(stored / 2, size - 1);
-            out.assign(buffer.begin(), std::find(buffer.begin(), end, u'\0'));
-            return true;
-        }
-    }
-    out.assign(default_text.substr(0, std::min(default_text.size(), size - 1)));
-    return false;
+    return string_from(read_stored(root, key, value, size * sizeof(char16_t)), out, default_text,
+                       size);
 }
 
 std::uint32_t read_registry_number(RegistryRoot root, std::u16string_view key,
                                    std::u16string_view value, std::uint32_t default_value) {
-    os::RegKey handle;
-    if (open_key(root, key, os::kRegQueryValue | os::kRegEnumerateSubKeys, handle) != os::kRegOk)
-        return default_value;
-    std::array<std::byte, 4> bytes{};
-    os::RegValueType type = os::RegValueType::kNone;
-    std::uint32_t stored = 0;
-    if (os::reg_query_value(handle, value, type, bytes, stored) != os::kRegOk || stored == 0 ||
-        is_text(type) || type == os::RegValueType::kMultiString)
-        return default_value;
-    std::uint32_t number = 0;
-    for (std::size_t i = stored; i-- > 0;)
-        number = (number << 8) | std::to_integer<std::uint32_t>(bytes[i]);
-    return number;
+    return number_of(read_stored(root, key, value, 4)).value_or(default_value);
 }
+
 
 bool registry_key_exists(RegistryRoot root, std::u16string_view key) {
     os::RegKey handle;
@@ -157,11 +184,19 @@ RegStatus write_setting_number(std::u16string_view key, std::u16string_view valu
 
 bool read_setting_string(std::u16string_view key, std::u16string_view value, std::u16string& out,
                          std::u16string_view default_text, std::size_t size) {
+    out.clear();
+    if (size == 0) return false;
+    if (std::optional<StoredSetting> cached = cached_setting(key, value)) {
+        return string_from(*cached, out, default_text, size);
+    }
     return read_registry_string(RegistryRoot::kCurrentUser, key, value, out, default_text, size);
 }
 
 std::uint32_t read_setting_number(std::u16string_view key, std::u16string_view value,
                                   std::uint32_t default_value) {
+    if (std::optional<StoredSetting> cached = cached_setting(key, value)) {
+        return number_of(*cached).value_or(default_value);
+    }
     return read_registry_number(RegistryRoot::kCurrentUser, key, value, default_value);
 }
 

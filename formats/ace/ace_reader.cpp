@@ -11,6 +11,7 @@
 #include "common/time/common_time.h"
 #include "formats/ace/ace_layout.h"
 #include "formats/byte_reader.h"
+#include "formats/byte_search.h"
 #include "formats/damage_report.h"
 #include "formats/file_read.h"
 #include "formats/format_registry.h"
@@ -37,7 +38,7 @@ bool is_sound_block(std::span<const std::uint8_t> bytes, std::size_t at) {
 std::optional<std::size_t> find_signature(std::span<const std::uint8_t> bytes, std::size_t from, std::size_t end) {
     end = std::min(end, bytes.size() >= kSignature.size() ? bytes.size() - kSignature.size() + 1 : 0);
     for (std::size_t i = from; i < end; ++i) {
-        const auto* hit = static_cast<const std::uint8_t*>(std::memchr(bytes.data() + i, '*', end - i));
+        const auto* hit = find_byte(bytes.data() + i, '*', end - i);
         if (!hit) break;
         i = static_cast<std::size_t>(hit - bytes.data());
         if (std::memcmp(hit, kSignature.data(), kSignature.size()) == 0) return i;

@@ -12,6 +12,7 @@
 #include "common/time/common_time.h"
 #include "formats/arj/arj_layout.h"
 #include "formats/byte_reader.h"
+#include "formats/byte_search.h"
 #include "formats/damage_report.h"
 #include "formats/file_read.h"
 #include "formats/format_registry.h"
@@ -92,7 +93,7 @@ std::optional<std::size_t> find_main_header_candidate(std::span<const std::uint8
     if (bytes.size() < candidate::kBytesLooked) return std::nullopt;
     const std::size_t end = std::min(bytes.size() - candidate::kBytesLooked, kHeadSearchLimit);
     for (std::size_t i = 0; i < end; ++i) {
-        const auto* hit = static_cast<const std::uint8_t*>(std::memchr(bytes.data() + i, kIdLow, end - i));
+        const auto* hit = find_byte(bytes.data() + i, kIdLow, end - i);
         if (!hit) break;
         i = static_cast<std::size_t>(hit - bytes.data());
         if (bytes[i + 1] == kIdHigh && bytes[i + candidate::kSizeHigh] < 11 &&

@@ -9,6 +9,7 @@
 #include "common/text/encoding.h"
 #include "common/time/common_time.h"
 #include "formats/byte_reader.h"
+#include "formats/byte_search.h"
 #include "formats/cab/cab_layout.h"
 #include "formats/file_read.h"
 #include "formats/format_registry.h"
@@ -48,7 +49,7 @@ std::optional<std::size_t> find_cab_header(std::span<const std::uint8_t> bytes) 
     if (bytes.size() <= header::kSize) return std::nullopt;
     const std::size_t end = bytes.size() - header::kSize;
     for (std::size_t i = 0; i < end; ++i) {
-        const std::uint8_t* hit = static_cast<const std::uint8_t*>(std::memchr(bytes.data() + i, kSignature[0], end - i));
+        const std::uint8_t* hit = find_byte(bytes.data() + i, kSignature[0], end - i);
         if (!hit) break;
         i = static_cast<std::size_t>(hit - bytes.data());
         if (std::memcmp(hit, kSignature, sizeof kSignature) != 0) continue;
@@ -106,7 +107,7 @@ int CabReader::ReadItem(ItemHeader& item) {
     std::size_t got = read_fully(*file_, name_bytes.data(), name_bytes.size());
     if (before_name < 0) return kItemReadFailure;
     const std::size_t searched = std::min(got, kMaxNameBytes - 1);
-    const auto* zero = static_cast<const std::uint8_t*>(std::memchr(name_bytes.data(), 0, searched));
+    const auto* zero = find_byte(name_bytes.data(), 0, searched);
     if (!zero) return kItemDamagedSource;
     const std::size_t name_length = static_cast<std::size_t>(zero - name_bytes.data());
     if (!file_->Seek(before_name + static_cast<std::int64_t>(name_length) + 1)) return kItemReadFailure;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "formats/byte_search.h"
 #include "formats/kub/kub_layout.h"
 
 namespace kub::kubfmt {
@@ -43,11 +44,11 @@ std::optional<SignatureMatch> find_signature(std::span<const std::uint8_t> head)
 
     std::span<const std::uint8_t> block =
         head.subspan(kSignatureSize, std::min(head.size() - kSignatureSize, kSfxSearchBytes));
-    // Every signature starts with the same byte: memchr finds its candidates at memory speed.
+    // Every signature starts with the same byte: find_byte finds its candidates at memory speed.
     const std::uint8_t* const begin = block.data();
     const std::uint8_t* const end = begin + block.size();
     for (const std::uint8_t* p = begin; p < end; ++p) {
-        p = static_cast<const std::uint8_t*>(std::memchr(p, kGen1Marker[0], static_cast<std::size_t>(end - p)));
+        p = find_byte(p, kGen1Marker[0], static_cast<std::size_t>(end - p));
         if (p == nullptr) break;
         const std::size_t i = static_cast<std::size_t>(p - begin);
         Generation g = signature_at(block, i);

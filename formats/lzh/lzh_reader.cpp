@@ -6,6 +6,7 @@
 #include "common/text/encoding.h"
 #include "common/time/common_time.h"
 #include "formats/byte_reader.h"
+#include "formats/byte_search.h"
 #include "formats/damage_report.h"
 #include "formats/file_read.h"
 #include "formats/format_registry.h"
@@ -40,8 +41,13 @@ bool LzhReader::Open(std::u16string& path, std::span<const std::uint8_t> head, s
     (void)flags;
     file_.reset();
     if (head.size() < 6 + header::kMethod) return false;
+    // Method ids start with "-": candidates found with find_byte, at memory speed.
     std::size_t found = 0;
-    for (std::size_t i = header::kMethod; i + 6 <= head.size(); ++i) {
+    const std::size_t end = head.size() - 5;  // the last id may start 6 bytes before the end
+    for (std::size_t i = header::kMethod; i < end; ++i) {
+        const std::uint8_t* hit = find_byte(head.data() + i, '-', end - i);
+        if (!hit) break;
+        i = static_cast<std::size_t>(hit - head.data());
         if (is_method_id(head, i) && i + kLevelFromMethod < head.size() && head[i + kLevelFromMethod] < 3) {
             found = i;
             break;

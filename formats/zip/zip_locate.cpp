@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "formats/byte_reader.h"
+#include "formats/byte_search.h"
 #include "formats/zip/zip_format.h"
 
 namespace kub::zip {
@@ -72,11 +73,11 @@ std::optional<CentralDirectoryLocation> follow_zip64_locator(const ReadAt& read_
 std::optional<std::uint32_t> find_first_local_header(std::span<const std::uint8_t> head) {
     if (signature_at(head, 0) == kEndRecordSig) return 0;
     if (head.size() < local::kSize) return std::nullopt;
-    // Candidates found with memchr, at memory speed: most heads hold few "P" bytes.
+    // Candidates found with find_byte, at memory speed: most heads hold few "P" bytes.
     const std::uint8_t* const begin = head.data();
     const std::uint8_t* const last = begin + (head.size() - local::kSize);
     for (const std::uint8_t* p = begin; p <= last; ++p) {
-        p = static_cast<const std::uint8_t*>(std::memchr(p, 'P', static_cast<std::size_t>(last - p) + 1));
+        p = find_byte(p, 'P', static_cast<std::size_t>(last - p) + 1);
         if (p == nullptr) break;
         const std::size_t pos = static_cast<std::size_t>(p - begin);
         if (signature_at(head, pos) != kLocalHeaderSig) continue;

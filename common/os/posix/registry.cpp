@@ -2,6 +2,7 @@
 // error codes, access rights, case-insensitive names, keys with subkeys that cannot be deleted
 // alone, handles that outlive a deleted key, and the 32-bit view's redirection.
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <mutex>
 
@@ -13,7 +14,11 @@ namespace registry_tree {
 
 namespace {
 std::shared_ptr<Node> g_roots[std::size(kAllRoots)];
+std::atomic<std::uint64_t> g_changes{0};
 }
+
+std::uint64_t change_count() { return g_changes.load(); }
+void count_change() { ++g_changes; }
 
 std::shared_ptr<Node> root_node(RegistryRoot which) {
     // Threads may make their first registry call at the same moment.
@@ -105,6 +110,7 @@ RegStatus find_key(const RegKey& parent, std::u16string_view path, std::uint32_t
             auto child = std::make_shared<Node>();
             child->parent = node.get();
             it = node->children.emplace(part, std::move(child)).first;
+            registry_tree::count_change();
         }
         node = it->second;
     }
@@ -186,13 +192,16 @@ RegStatus reg_set_value(const RegKey& key, std::u16string_view name, RegValueTyp
     auto& value = node->values[std::u16string(name)];
     value.type = type;
     value.data.assign(data.begin(), data.end());
+    registry_tree::count_change();
     return kRegOk;
 }
 
 RegStatus reg_delete_value(const RegKey& key, std::u16string_view name) {
     Node* node = nullptr;
     if (RegStatus status = usable(key, kRegSetValue, node); status != kRegOk) return status;
-    return node->values.erase(std::u16string(name)) ? kRegOk : kRegNotFound;
+    if (node->values.erase(std::u16string(name)) == 0) return kRegNotFound;
+    registry_tree::count_change();
+    return kRegOk;
 }
 
 RegStatus reg_enum_key(const RegKey& key, std::uint32_t index, std::size_t capacity,
@@ -230,6 +239,7 @@ RegStatus reg_delete_key(const RegKey& parent, std::u16string_view path, std::ui
     if (it != siblings.end()) siblings.erase(it);
     node->parent = nullptr;
     node->deleted = true;
+    registry_tree::count_change();
     return kRegOk;
 }
 
@@ -247,6 +257,17 @@ void clear_registry() {
         root->children.clear();
         root->values.clear();
     }
+    registry_tree::count_change();
 }
+
+RegChangeWatch::~RegChangeWatch() = default;
+
+bool RegChangeWatch::arm(const RegKey& key, bool) {
+    armed_ = key.is_open();
+    seen_ = registry_tree::change_count();
+    return armed_;
+}
+
+bool RegChangeWatch::changed() const { return !armed_ || registry_tree::change_count() != seen_; }
 
 }  // namespace kub::os

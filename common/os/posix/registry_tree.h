@@ -44,4 +44,9 @@ std::shared_ptr<Node> root_node(RegistryRoot which);
 // The system's name of a root ("HKEY_CURRENT_USER").
 const char* root_name(RegistryRoot which);
 
+// Changes made to any key so far; every write, deletion and load adds one. Change watches
+// compare it.
+std::uint64_t change_count();
+void count_change();
+
 }  // namespace kub::os::registry_tree

@@ -7,7 +7,8 @@ namespace kub::os {
 
 static_assert(kRegQueryValue == KEY_QUERY_VALUE && kRegSetValue == KEY_SET_VALUE &&
               kRegCreateSubKey == KEY_CREATE_SUB_KEY &&
-              kRegEnumerateSubKeys == KEY_ENUMERATE_SUB_KEYS && kRegRead == KEY_READ &&
+              kRegEnumerateSubKeys == KEY_ENUMERATE_SUB_KEYS && kRegNotify == KEY_NOTIFY &&
+              kRegRead == KEY_READ &&
               kRegWrite == KEY_WRITE && kRegView32 == KEY_WOW64_32KEY);
 static_assert(kRegNotFound == ERROR_FILE_NOT_FOUND && kRegAccessDenied == ERROR_ACCESS_DENIED &&
               kRegMoreData == ERROR_MORE_DATA && kRegNoMoreItems == ERROR_NO_MORE_ITEMS &&
@@ -124,6 +125,25 @@ RegStatus reg_delete_key(const RegKey& parent, std::u16string_view path, std::ui
     const std::u16string name(path);
     return static_cast<RegStatus>(
         ::RegDeleteKeyExW(handle_of(parent), terminated(name), view & kRegView32, 0));
+}
+
+RegChangeWatch::~RegChangeWatch() {
+    if (event_ != nullptr) ::CloseHandle(static_cast<HANDLE>(event_));
+}
+
+bool RegChangeWatch::arm(const RegKey& key, bool subtree) {
+    armed_ = false;
+    if (event_ == nullptr) event_ = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (event_ == nullptr) return false;
+    ::ResetEvent(static_cast<HANDLE>(event_));
+    armed_ = ::RegNotifyChangeKeyValue(handle_of(key), subtree ? TRUE : FALSE,
+                                       REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET,
+                                       static_cast<HANDLE>(event_), TRUE) == ERROR_SUCCESS;
+    return armed_;
+}
+
+bool RegChangeWatch::changed() const {
+    return !armed_ || ::WaitForSingleObject(static_cast<HANDLE>(event_), 0) != WAIT_TIMEOUT;
 }
 
 }  // namespace kub::os

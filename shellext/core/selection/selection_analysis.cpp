@@ -11,13 +11,18 @@
 namespace kub {
 namespace {
 
-// Whether executables on this kind of drive may be opened at all: looking inside files on slow
-// network or removable drives can be switched off.
-bool may_open_executables(os::DriveType type) {
-    switch (type) {
-        case os::DriveType::fixed: return read_setting(ShellSettings::kSfxLocal) != 0;
-        case os::DriveType::network: return read_setting(ShellSettings::kSfxNetwork) != 0;
-        default: return read_setting(ShellSettings::kSfxOther) != 0;
+// Whether executables on the path's drive may be opened at all: looking inside files on slow
+// network or removable drives can be switched off. The drive's type is asked for only when the
+// three settings differ: the system takes longer to tell it than the whole rest of the menu.
+bool may_open_executables(const SelectionProbe& probe, std::u16string_view path) {
+    const bool local = read_setting(ShellSettings::kSfxLocal) != 0;
+    const bool network = read_setting(ShellSettings::kSfxNetwork) != 0;
+    const bool other = read_setting(ShellSettings::kSfxOther) != 0;
+    if (local == network && network == other) return local;
+    switch (probe.drive_type(root_of_path(path))) {
+        case os::DriveType::fixed: return local;
+        case os::DriveType::network: return network;
+        default: return other;
     }
 }
 
@@ -54,8 +59,7 @@ bool analyse_paths(SelectionState& selection, std::size_t count,
             if (has_extension(path, u"iso")) selection.OfferAdd = true;
 
             bool archive = false;
-            if (has_extension(path, u"exe") &&
-                may_open_executables(probe.drive_type(root_of_path(path)))) {
+            if (has_extension(path, u"exe") && may_open_executables(probe, path)) {
                 if (self_extractors >= kMaxOpenedSelfExtractors || probe.is_self_extracting(path)) {
                     if (count == 1) selection.OfferAdd = selection.OfferOpenSfx = true;
                     ++self_extractors;

@@ -5,6 +5,7 @@
 
 #include "common/os/win32/wide_cast.h"
 #include "common/files/path_limits.h"
+#include "common/registry/settings_cache.h"
 #include "shellext/core/module_state.h"
 #include "shellext/win32/com/class_ids.h"
 #include "shellext/win32/com/com_guard.h"
@@ -76,6 +77,7 @@ STDMETHODIMP_(ULONG) ShellExtension::Release() {
 }
 
 STDMETHODIMP ShellExtension::AddPages(LPFNSVADDPROPSHEETPAGE add_page, LPARAM parameter) {
+    SettingsReadScope settings;
     return add_info_pages(selection_, add_page, parameter);
 }
 
@@ -84,6 +86,7 @@ STDMETHODIMP ShellExtension::ReplacePage(EXPPS, LPFNSVADDPROPSHEETPAGE, LPARAM) 
 STDMETHODIMP ShellExtension::Initialize(PCIDLIST_ABSOLUTE folder, IDataObject* data, HKEY) {
     return com_guard([&]() -> HRESULT {
         if (AnalysisBusy != 0) return S_OK;
+        SettingsReadScope settings;
         SelectionDataObject = data;
         // With the shell's registrations a folder comes only with right-drag menus, so a
         // non-empty DropFolder marks a drag-and-drop menu for the whole process.

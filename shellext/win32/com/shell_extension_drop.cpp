@@ -1,5 +1,6 @@
 // IDropTarget of the extension object: files dropped onto an archive are added to it.
 #include "shellext/core/commands/drop_command.h"
+#include "common/registry/settings_cache.h"
 #include "shellext/win32/launch/archiver_launch.h"
 #include "shellext/win32/com/com_guard.h"
 #include "shellext/win32/com/shell_extension.h"
@@ -20,6 +21,7 @@ STDMETHODIMP ShellExtension::DragLeave() { return S_OK; }
 
 STDMETHODIMP ShellExtension::Drop(IDataObject* data, DWORD key_state, POINTL, DWORD* effect) {
     return com_guard([&]() -> HRESULT {
+        SettingsReadScope settings;
         if (!full_capture(data)) return E_FAIL;
         const DWORD allowed = effect != nullptr ? *effect : DROPEFFECT_NONE;
         LaunchRecord record;

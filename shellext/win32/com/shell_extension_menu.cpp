@@ -2,6 +2,7 @@
 #include <string>
 
 #include "common/text/bounded_string.h"
+#include "common/registry/settings_cache.h"
 #include "common/text/encoding.h"
 #include "common/os/win32/wide_cast.h"
 #include "shellext/core/commands/command_lookup.h"
@@ -38,6 +39,7 @@ STDMETHODIMP ShellExtension::QueryContextMenu(HMENU menu, UINT position, UINT fi
             selection_.SelectedPaths.size() == 0) {
             return MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
         }
+        SettingsReadScope settings;
         // The images stay as refreshed until the items hold their handles.
         std::lock_guard<std::recursive_mutex> hold(module_gdi_lock());
         const MenuPlan plan =
@@ -52,6 +54,7 @@ STDMETHODIMP ShellExtension::InvokeCommand(CMINVOKECOMMANDINFO* info) {
     if (info == nullptr) return E_INVALIDARG;
     return com_guard([&]() -> HRESULT {
         if (AnalysisBusy != 0) return S_OK;
+        SettingsReadScope settings;
         UINT offset = 0;
         if (is_verb_text(info->lpVerb)) {
             const std::optional<std::uint32_t> found = find_command_by_verb(info->lpVerb);

@@ -198,5 +198,18 @@ TEST_F(LzhBuiltTest, SfxOffsetAndTruncation) {
     ErrorState::reset();
 }
 
+// A module full of dashes and near-miss ids in front: the search goes past every one of them.
+TEST_F(LzhBuiltTest, SearchPassesNearMissMethodIds) {
+    std::string archive = lzh_member(member(1, "a.txt")) + test::lzh_end();
+    std::string near_misses = "----lh5 -lhx- -lh5+ -LH5- lh5- -l-lh";
+    std::string module = std::string(3, '-') + near_misses + std::string(4093, '-') + near_misses;
+    test::AnalysedArchive r = list(module + archive, u"dashes.exe");
+    ASSERT_EQ(r.code, kAnalyzeArchive);
+    EXPECT_EQ(r.summary.SfxSize, static_cast<std::int64_t>(module.size()));
+    ASSERT_EQ(r.items.size(), 1u);
+    EXPECT_EQ(r.items[0].Name, u"a.txt");
+    EXPECT_EQ(list(module, u"only-dashes.lzh").code, kAnalyzeNotArchive);
+}
+
 }  // namespace
 }  // namespace kub

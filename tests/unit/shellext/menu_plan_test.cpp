@@ -62,7 +62,10 @@ protected:
         AnalysisBusy = 0;
         probe_ = system_selection_probe(analysis_);
         // Drive types are the test's choice, so the ".exe" rules do not depend on the machine.
-        probe_.drive_type = [this](std::u16string_view) { return drive_; };
+        probe_.drive_type = [this](std::u16string_view) {
+            ++drive_asked_;
+            return drive_;
+        };
         const SelectionProbe system = probe_;
         probe_.is_self_extracting = [this, system](std::u16string_view path) {
             ++opened_;
@@ -94,6 +97,7 @@ protected:
     SelectionProbe probe_;
     os::DriveType drive_ = os::DriveType::fixed;
     int opened_ = 0;
+    int drive_asked_ = 0;
     std::size_t fetched_ = 0;
 };
 
@@ -220,6 +224,29 @@ TEST_F(MenuPlanTest, ExecutablesAreOpenedOnlyWhereTheDriveTypeAllows) {
     drive_ = os::DriveType::fixed;
     EXPECT_TRUE(analyse({scratch / u"setup.exe"}).OfferExtract);
     EXPECT_EQ(opened_, 1);
+}
+
+// The system is slow to tell a drive's type, so it is asked only when the answer matters.
+TEST_F(MenuPlanTest, DriveTypeIsAskedOnlyWhenTheThreeSettingsDiffer) {
+    test::ScratchFolder scratch;
+    ASSERT_TRUE(scratch.write_file(u"setup.exe", sfx_archive()));
+    EXPECT_TRUE(analyse({scratch / u"setup.exe"}).OfferOpenSfx);
+    EXPECT_EQ(drive_asked_, 0);
+
+    for (const char16_t* name : {u"SFXLocal", u"SFXNetwork", u"SFXOther"}) {
+        test::set_menu_item(name, 0);
+    }
+    drive_ = os::DriveType::network;
+    EXPECT_FALSE(analyse({scratch / u"setup.exe"}).OfferExtract);
+    EXPECT_EQ(drive_asked_, 0);
+    EXPECT_EQ(opened_, 1);
+
+    test::set_menu_item(u"SFXLocal", 1);
+    EXPECT_FALSE(analyse({scratch / u"setup.exe"}).OfferExtract);
+    EXPECT_EQ(drive_asked_, 1);
+    drive_ = os::DriveType::fixed;
+    EXPECT_TRUE(analyse({scratch / u"setup.exe"}).OfferExtract);
+    EXPECT_EQ(drive_asked_, 2);
 }
 
 TEST_F(MenuPlanTest, AnalysisStopsAtTheFirstNonArchiveAfterTheFirstPath) {

@@ -16,6 +16,7 @@
 
 #include "common/language/lang_string.h"
 #include "common/os/os.h"
+#include "common/registry/settings_cache.h"
 #include "common/text/double_byte_table.h"
 #include "formats/archive_analysis.h"
 #include "formats/summary_text.h"
@@ -145,6 +146,9 @@ class SharedStateMenuThreads : public ::testing::Test {
   protected:
     void SetUp() override {
         test::reset_menu_settings();
+        // As in the extension: settings kept while the registry stays unchanged, head buffers
+        // kept between analyses, both shared by every thread.
+        set_settings_cache_enabled(true);
         AnalysisBusy = 0;
         test::ZipLayout layout;
         layout.entries.resize(2);
@@ -155,7 +159,10 @@ class SharedStateMenuThreads : public ::testing::Test {
         layout.archive_comment = "note";
         ASSERT_TRUE(scratch_.write_file(u"photos.zip", test::build_zip(layout)));
     }
-    void TearDown() override { test::reset_menu_settings(); }
+    void TearDown() override {
+        set_settings_cache_enabled(false);
+        test::reset_menu_settings();
+    }
 
     test::ScratchFolder scratch_;
 };
@@ -172,6 +179,7 @@ TEST_F(SharedStateMenuThreads, MenusTablesAndSummariesFromManyThreads) {
         const std::vector<std::u16string> paths = {archive_menu ? archive
                                                                 : std::u16string(u"C:\\docs\\a.txt")};
         for (int round = 0; round < kRounds / 3; ++round) {
+            SettingsReadScope settings;
             SelectionState selection;
             check(analyse_paths(selection, paths.size(), [&](std::size_t i) { return paths[i]; },
                                 u"", probe),
