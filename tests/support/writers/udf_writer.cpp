@@ -19,14 +19,21 @@ constexpr std::uint16_t kPhysicalRef = 0;
 
 using Bytes = std::vector<std::uint8_t>;
 
+// A field that would not fit is a fault of the writer itself.
+void need(const Bytes& b, std::size_t at, std::size_t size) {
+    if (at > b.size() || b.size() - at < size) throw std::out_of_range("udf writer: field outside its descriptor");
+}
 void put16(Bytes& b, std::size_t at, std::uint32_t v) {
+    need(b, at, 2);
     b[at] = static_cast<std::uint8_t>(v);
     b[at + 1] = static_cast<std::uint8_t>(v >> 8);
 }
 void put32(Bytes& b, std::size_t at, std::uint32_t v) {
+    need(b, at, 4);
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 void put64(Bytes& b, std::size_t at, std::uint64_t v) {
+    need(b, at, 8);
     for (int i = 0; i < 8; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 void put_text(Bytes& b, std::size_t at, const char* text) { std::memcpy(b.data() + at, text, std::strlen(text)); }
