@@ -140,8 +140,11 @@ class RegChangeWatch {
     bool changed() const;
 
   private:
-    void* event_ = nullptr;
-    std::uint64_t seen_ = 0;
+#if defined(_WIN32)
+    void* event_ = nullptr;  // the system's change event
+#else
+    std::uint64_t seen_ = 0;  // the native registry's change count when armed
+#endif
     bool armed_ = false;
 };
 
